@@ -1,0 +1,67 @@
+#pragma once
+// The records that pass between the window and the cutting core.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tarnvel {
+
+// Cut sizes are counted in decimal thousands, never 1024.
+inline constexpr std::int32_t kBlockBytes = 1000;
+
+// The largest file the 32-bit size fields can describe.
+inline constexpr std::int64_t kMaxSourceBytes = 2147483647;
+
+inline const std::u16string kAppTitle = u"Tarnvel";
+inline const std::u16string kErrorTitle = u"エラー";
+
+// What the main window remembers of the chosen source between presses.
+struct SelectionState {
+    std::int32_t lngMaxBlocks = 0;
+    std::u16string strExt;
+
+    bool operator==(const SelectionState&) const = default;
+};
+
+struct SourceInfo {
+    std::u16string path;
+    std::int32_t sizeBytes = 0;
+    std::int32_t lngMaxBlocks = 0;
+    std::u16string strExt;
+    std::u16string sizeText;
+    std::u16string rangeText;
+};
+
+struct CutRequest {
+    std::u16string sourcePath;
+    double value = 0;
+    std::int32_t blocks = 0;
+    std::u16string strExt;
+};
+
+enum class NoticeIcon { None, Exclamation };
+
+// One modal message box with a single OK button.
+struct MessageNotice {
+    std::u16string prompt;
+    NoticeIcon icon = NoticeIcon::None;
+    std::optional<std::u16string> title;  // absent: the application title
+
+    std::u16string shownTitle() const { return title.value_or(kAppTitle); }
+    bool operator==(const MessageNotice&) const = default;
+};
+
+// How a cut drives the window. Bounds and positions are single precision
+// because the upper bound of a scaled cut may be fractional (16383.75).
+class ProgressSink {
+public:
+    virtual void setUpperBound(float upper) = 0;
+    virtual void setPosition(float position) = 0;
+    virtual void letPendingEventsRun() = 0;
+
+protected:
+    ~ProgressSink() = default;
+};
+
+}  // namespace tarnvel

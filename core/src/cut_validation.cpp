@@ -1,0 +1,66 @@
+#include "tarnvel/cut_validation.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace tarnvel {
+
+namespace {
+
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+}  // namespace
+
+MessageNotice noFileNotice() {
+    return {u"ファイルが指定されていません。", NoticeIcon::Exclamation, kErrorTitle};
+}
+
+MessageNotice noSizeNotice() {
+    return {u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。",
+            NoticeIcon::Exclamation, kErrorTitle};
+}
+
+MessageNotice outOfRangeNotice() {
+    return {u"範囲外の整数が指定されました。", NoticeIcon::Exclamation, kErrorTitle};
+}
+
+double readSizeValue(std::u16string_view text) {
+    std::string number;
+    std::size_t i = 0;
+    while (i < text.size() && isDigit(text[i])) number += static_cast<char>(text[i++]);
+    if (number.empty()) return 0;
+    if (i < text.size() && text[i] == u'.') {
+        number += '.';
+        for (++i; i < text.size() && isDigit(text[i]); ++i) number += static_cast<char>(text[i]);
+    }
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) return std::numeric_limits<double>::infinity();
+    return value;
+}
+
+std::int32_t roundHalfToEven(double value) {
+    const double floor = std::floor(value);
+    const double rest = value - floor;
+    double rounded = floor;
+    if (rest > 0.5 || (rest == 0.5 && std::fmod(floor, 2.0) != 0.0)) rounded = floor + 1;
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view path,
+                                                           std::u16string_view text,
+                                                           std::int32_t lngMaxBlocks,
+                                                           std::u16string_view strExt) {
+    if (path.empty()) return noFileNotice();
+    if (text.empty()) return noSizeNotice();
+
+    const double value = readSizeValue(text);
+    if (value > static_cast<double>(lngMaxBlocks) || value < 2) return outOfRangeNotice();
+
+    return CutRequest{std::u16string(path), value, roundHalfToEven(value), std::u16string(strExt)};
+}
+
+}  // namespace tarnvel

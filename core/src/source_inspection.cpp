@@ -1,0 +1,67 @@
+#include "tarnvel/source_inspection.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "tarnvel/text.h"
+
+namespace tarnvel {
+
+std::u16string extensionFor(std::u16string_view path) {
+    const std::u16string_view lastFour = path.substr(path.size() < 4 ? 0 : path.size() - 4);
+    if (!lastFour.empty() && lastFour.front() == u'.')
+        return std::u16string(path.substr(path.size() < 3 ? 0 : path.size() - 3));
+    return std::u16string(lastFour);
+}
+
+Inspection inspectSource(std::u16string_view path) {
+    Inspection result;
+    result.info.path = std::u16string(path);
+    if (path.empty()) return result;
+
+    std::error_code error;
+    std::uintmax_t size = 0;
+    try {
+        size = std::filesystem::file_size(toPath(path), error);
+    } catch (const std::exception&) {
+        return result;  // a name the platform cannot even spell
+    }
+    if (error) return result;
+    if (size > static_cast<std::uintmax_t>(kMaxSourceBytes)) {
+        result.outcome = InspectOutcome::TooLarge;
+        return result;
+    }
+
+    SourceInfo& info = result.info;
+    info.sizeBytes = static_cast<std::int32_t>(size);
+    info.lngMaxBlocks = info.sizeBytes / kBlockBytes;
+    info.strExt = extensionFor(path);
+    info.sizeText = decimalText(info.sizeBytes) + u"Byte";
+    info.rangeText = u"2～" + decimalText(info.lngMaxBlocks);
+    result.outcome = InspectOutcome::Measured;
+    return result;
+}
+
+MessageNotice tooLargeNotice() {
+    return {u"ファイルが大きすぎます。\n扱えるのは" + decimalText(kMaxSourceBytes) + u"Byteまでです。",
+            NoticeIcon::Exclamation, kErrorTitle};
+}
+
+SelectionDisplay displayAfterChoosing(const Inspection& inspection) {
+    SelectionDisplay display;
+    switch (inspection.outcome) {
+    case InspectOutcome::Measured:
+        display.sizeText = inspection.info.sizeText;
+        display.rangeText = inspection.info.rangeText;
+        display.state = {inspection.info.lngMaxBlocks, inspection.info.strExt};
+        break;
+    case InspectOutcome::TooLarge:
+        display.notice = tooLargeNotice();
+        break;
+    case InspectOutcome::Unreadable:
+        break;
+    }
+    return display;
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Prepares the Wine prefix once: boots it and maps the Japanese fonts the
+# windows ask for onto IPA Gothic. Safe to run again; it then does nothing.
+# Usage: setup-wine-prefix.sh [DPI]   (default 96; give each DPI its own prefix)
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+dpi=${1:-96}
+stamp="$WINEPREFIX/.tarnvel-ready-$dpi"
+[ -f "$stamp" ] && exit 0
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "setup-wine-prefix.sh needs an X display (run it under xvfb-run -a)" >&2
+  exit 1
+fi
+
+mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+
+reg=$(mktemp --suffix=.reg)
+trap 'rm -f "$reg"' EXIT
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"ＭＳ ゴシック"="IPAGothic"\r\n"ＭＳ Ｐゴシック"="IPAPGothic"\r\n"MS Shell Dlg"="IPAGothic"\r\n"MS Shell Dlg 2"="IPAGothic"\r\n"Tahoma"="IPAGothic"\r\n\r\n[HKEY_CURRENT_CONFIG\\Software\\Fonts]\r\n"LogPixels"=dword:%08x\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\r\n"LogPixels"=dword:%08x\r\n' "$dpi" "$dpi" \
+  | iconv -f utf-8 -t utf-16 > "$reg"
+wine regedit "$(winepath -w "$reg")" >/dev/null 2>&1
+wineserver -w
+touch "$stamp"

@@ -1,0 +1,7 @@
+# Sourced: the Wine settings every script and test shares. The prefix lives
+# in the build tree so a user's own ~/.wine is never touched.
+tarnvel_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${TARNVEL_WINEPREFIX:-$tarnvel_root/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64

@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tarnvel/head_cut.h"
+#include "test_files.h"
+
+namespace tarnvel {
+namespace {
+
+using testing::ScratchFolder;
+
+std::string narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
+
+struct SinkCall {
+    char op;  // 'U' upper bound, 'P' position, 'E' pending events
+    float value;
+    bool operator==(const SinkCall&) const = default;
+};
+
+class RecordingSink final : public ProgressSink {
+public:
+    void setUpperBound(float upper) override { calls.push_back({'U', upper}); }
+    void setPosition(float position) override { calls.push_back({'P', position}); }
+    void letPendingEventsRun() override { calls.push_back({'E', 0}); }
+
+    std::vector<float> positionsDuringCopy() const {
+        std::vector<float> positions;
+        for (std::size_t i = 1; i < calls.size(); ++i)
+            if (calls[i].op == 'P' && calls[i - 1].op == 'E') positions.push_back(calls[i].value);
+        return positions;
+    }
+    std::vector<SinkCall> calls;
+};
+
+CutRequest requestFor(const std::filesystem::path& source, std::int32_t blocks) {
+    return {pathText(source), static_cast<double>(blocks), blocks, u"mpg"};
+}
+
+// Every cut is followed by this: the source must never be touched.
+class HeadCut : public ::testing::Test {
+protected:
+    std::filesystem::path makeSource(std::u16string_view name, std::size_t bytes) {
+        const auto path = folder / name;
+        sources.emplace_back(path, testing::patternBytes(bytes));
+        testing::writeFile(path, sources.back().second);
+        return path;
+    }
+    void TearDown() override {
+        for (const auto& [path, bytes] : sources)
+            EXPECT_EQ(testing::readFile(path), bytes) << "source changed: " << narrow(pathText(path));
+    }
+    void expectFailure(const MessageNotice& notice, std::u16string_view naming) {
+        EXPECT_EQ(notice.icon, NoticeIcon::Exclamation) << narrow(notice.prompt);
+        EXPECT_EQ(notice.shownTitle(), u"エラー");
+        EXPECT_NE(notice.prompt.find(naming), std::u16string::npos) << narrow(notice.prompt);
+        ASSERT_FALSE(sink.calls.empty());
+        EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
+    }
+
+    ScratchFolder folder;
+    RecordingSink sink;
+    std::vector<std::pair<std::filesystem::path, std::vector<char>>> sources;
+};
+
+bool isDone(const MessageNotice& notice) {
+    return notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt};
+}
+
+TEST(OutputPath, IsAlwaysTarnvelInTheRootOfC) {
+    EXPECT_EQ(pathText(outputPathFor(u"mpg")), u"C:\\tarnvel.mpg");
+    EXPECT_EQ(pathText(outputPathFor(u"jpeg")), u"C:\\tarnvel.jpeg");
+    EXPECT_EQ(pathText(outputPathFor(u"s.gz")), u"C:\\tarnvel.s.gz");
+}
+
+TEST(ProgressScale, KeepsTheBarWithin32767Steps) {
+    struct Case {
+        double value;
+        std::int16_t shift;
+        float upper;
+    };
+    const Case cases[] = {
+        {2, 0, 2},           {32767, 0, 32767},       {32768, 1, 16384},
+        {65534, 1, 32767},   {65535, 2, 16383.75f},   {1048576, 6, 16384},
+        {2147483, 7, static_cast<float>(2147483 / 128.0)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(progressScaleFor(c.value), c.shift) << c.value;
+        EXPECT_EQ(progressUpperBoundFor(c.value), c.upper) << c.value;
+    }
+}
+
+TEST(ProgressScale, PositionsNeverFallToZero) {
+    const std::tuple<std::int32_t, std::int16_t, std::int32_t> cases[] = {
+        {1, 0, 1}, {32767, 0, 32767}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}, {4, 1, 2},
+        {65535, 2, 16383}, {2147483, 7, 16777}, {127, 7, 1}, {128, 7, 1}, {256, 7, 2},
+    };
+    for (const auto& [block, shift, position] : cases)
+        EXPECT_EQ(progressPositionFor(block, shift), position) << block << " >> " << shift;
+}
+
+TEST_F(HeadCut, CopiesExactlyTheLeadingBlocks) {
+    const auto source = makeSource(u"clip.mpg", 2999);
+    const auto output = folder / u"out.mpg";
+    EXPECT_TRUE(isDone(runHeadCut(requestFor(source, 2), sink, output)));
+
+    const auto head = testing::readFile(source);
+    EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.begin() + 2000));
+    const std::vector<SinkCall> expected = {{'U', 2}, {'E', 0}, {'P', 1}, {'E', 0}, {'P', 2}, {'P', 1}};
+    EXPECT_EQ(sink.calls, expected);
+}
+
+TEST_F(HeadCut, ReportsEveryBlockOnTheScaledBar) {
+    const std::int32_t blocks = 32768;
+    const auto source = makeSource(u"long.bin", std::size_t{blocks} * 1000 + 17);
+    const auto output = folder / u"out.bin";
+    EXPECT_TRUE(isDone(runHeadCut(requestFor(source, blocks), sink, output)));
+    EXPECT_EQ(std::filesystem::file_size(output), std::uintmax_t{blocks} * 1000);
+
+    EXPECT_EQ(sink.calls.front(), (SinkCall{'U', 16384}));
+    const std::vector<float> positions = sink.positionsDuringCopy();
+    ASSERT_EQ(positions.size(), static_cast<std::size_t>(blocks));
+    const std::vector<float> start(positions.begin(), positions.begin() + 6);
+    EXPECT_EQ(start, (std::vector<float>{1, 1, 1, 2, 2, 3}));
+    EXPECT_EQ(positions.back(), 16384);
+    EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
+}
+
+TEST_F(HeadCut, ShorterCutTruncatesAnEarlierOutput) {
+    const auto source = makeSource(u"clip.mpg", 9000);
+    const auto output = folder / u"out.mpg";
+    ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 8), sink, output)));
+    ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 3), sink, output)));
+    const auto head = testing::readFile(source);
+    EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.begin() + 3000));
+}
+
+TEST_F(HeadCut, RefusesToCutASourceOntoItself) {
+    const auto source = makeSource(u"self.mpg", 5000);
+    std::vector<std::filesystem::path> spellings = {source, folder.path() / "." / "self.mpg"};
+#ifdef _WIN32
+    spellings.push_back(folder / u"SELF.MPG");
+#else
+    std::filesystem::create_hard_link(source, folder / u"link.mpg");
+    spellings.push_back(folder / u"link.mpg");
+#endif
+    for (const auto& output : spellings) {
+        sink.calls.clear();
+        const MessageNotice notice = runHeadCut(requestFor(source, 3), sink, output);
+        expectFailure(notice, u"同じ");
+    }
+}
+
+TEST_F(HeadCut, ShrunkSourceStopsAtItsEnd) {
+    const auto source = makeSource(u"shrunk.mpg", 3500);
+    const auto output = folder / u"out.mpg";
+    const MessageNotice notice = runHeadCut(requestFor(source, 5), sink, output);
+    expectFailure(notice, u"3500Byte");
+    EXPECT_EQ(testing::readFile(output), testing::readFile(source));
+
+    const auto exact = makeSource(u"exact.mpg", 3000);
+    expectFailure(runHeadCut(requestFor(exact, 4), sink, output), u"3000Byte");
+    EXPECT_EQ(std::filesystem::file_size(output), 3000u);
+}
+
+TEST_F(HeadCut, OpenFailuresNameTheFile) {
+    const auto source = makeSource(u"clip.mpg", 5000);
+    const auto missingDir = folder / u"no-such-folder";
+    expectFailure(runHeadCut(requestFor(source, 2), sink, missingDir / "out.mpg"), u"no-such-folder");
+
+    const auto gone = folder / u"gone.mpg";
+    const auto output = folder / u"out.mpg";
+    expectFailure(runHeadCut(requestFor(gone, 2), sink, output), u"gone.mpg");
+    EXPECT_FALSE(std::filesystem::exists(output));
+
+    // A name no platform can open must still come back as a notice.
+    const CutRequest broken{u"clip\xD800.mpg", 2, 2, u"mpg"};
+    MessageNotice notice;
+    EXPECT_NO_THROW(notice = runHeadCut(broken, sink, output));
+    EXPECT_EQ(notice.icon, NoticeIcon::Exclamation);
+}
+
+#ifndef _WIN32
+TEST_F(HeadCut, FullDiskIsReportedNotCompleted) {
+    const auto source = makeSource(u"clip.mpg", 300000);
+    expectFailure(runHeadCut(requestFor(source, 300), sink, "/dev/full"), u"/dev/full");
+}
+#else
+TEST_F(HeadCut, WritesIntoTheRootOfDriveC) {
+    const auto source = makeSource(u"動画\U0001F3AC.tvt", 4500);
+    const auto output = outputPathFor(u"tvt");
+    ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 4), sink, output)));
+    const auto head = testing::readFile(source);
+    EXPECT_EQ(testing::readFile(L"C:\\tarnvel.tvt"), std::vector<char>(head.begin(), head.begin() + 4000));
+    std::filesystem::remove(output);
+}
+#endif
+
+}  // namespace
+}  // namespace tarnvel
