@@ -1,0 +1,41 @@
+#include "control_layout.h"
+
+#include "win32_support.h"
+
+namespace tarnvel::ui {
+
+void createControls(HWND parent, std::span<const ControlSpec> specs) {
+    for (const ControlSpec& spec : specs)
+        CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
+                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                        GetModuleHandleW(nullptr), nullptr);
+}
+
+void placeControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi,
+                   std::span<const HFONT> fonts) {
+    for (const ControlSpec& spec : specs) {
+        HWND control = GetDlgItem(parent, spec.id);
+        SetWindowPos(control, nullptr, twipsToPixels(spec.left, dpi), twipsToPixels(spec.top, dpi),
+                     twipsToPixels(spec.width, dpi), twipsToPixels(spec.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(spec.font)]),
+                     TRUE);
+    }
+}
+
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
+                   bool hasMenu, UINT dpi) {
+    RECT frame{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
+    AdjustWindowRectExForDpi(&frame, style, hasMenu, exStyle, dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void centreOnScreen(HWND window, SIZE size) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = work.left + (work.right - work.left - size.cx) / 2;
+    const int top = work.top + (work.bottom - work.top - size.cy) / 2;
+    SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace tarnvel::ui

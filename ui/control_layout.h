@@ -1,0 +1,31 @@
+#pragma once
+// Controls described once in twips, created once, and placed again in pixels
+// whenever the window's DPI changes.
+
+#include <windows.h>
+
+#include <span>
+
+namespace tarnvel::ui {
+
+struct ControlSpec {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    int left, top, width, height;  // twips
+    DWORD style;
+    DWORD exStyle;
+    int font;  // index into the window's fonts
+};
+
+// Children are created in the order given, which is also their Tab order.
+void createControls(HWND parent, std::span<const ControlSpec> specs);
+void placeControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi,
+                   std::span<const HFONT> fonts);
+
+// Window size for a client area given in twips, including caption and menu.
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
+                   bool hasMenu, UINT dpi);
+void centreOnScreen(HWND window, SIZE size);
+
+}  // namespace tarnvel::ui

@@ -1,0 +1,118 @@
+#include "frm_about.h"
+
+#include <commctrl.h>
+
+#include "control_ids.h"
+#include "control_layout.h"
+#include "message_pump.h"
+
+namespace tarnvel::ui {
+
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
+constexpr int kClientWidth = 3015, kClientHeight = 1695;
+
+enum FontIndex { kWindowFont, kSmallFont, kTitleFont };
+
+constexpr ControlSpec kControls[] = {
+    {IDOK, WC_BUTTONW, L"OK", 1800, 1320, 1140, 345, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kSmallFont},
+    {IDC_PICICON, WC_STATICW, L"", 120, 120, 540, 540, SS_ICON | SS_CENTERIMAGE, 0, kSmallFont},
+    {IDC_LBLDESCRIPTION, WC_STATICW, L"Orvane's ソフト", 960, 720, 1845, 285, SS_LEFT, 0, kWindowFont},
+    {IDC_LBLTITLE, WC_STATICW, L"Tarnvel", 960, 120, 1965, 360, SS_LEFT, 0, kTitleFont},
+    {IDC_LBLVERSION, WC_STATICW, L"Version 1.00", 960, 480, 1485, 225, SS_LEFT, 0, kWindowFont},
+    {IDC_ABOUT_LABEL1, WC_STATICW, L"著作者\u3000Orvane", 840, 1080, 1575, 255, SS_LEFT, 0, kSmallFont},
+};
+
+}  // namespace
+
+void frmAbout::showModal(HWND owner) {
+    frmAbout about(owner);
+    if (!about.hwnd_) return;
+    EnableWindow(owner, FALSE);
+    ShowWindow(about.hwnd_, SW_SHOW);
+    SetFocus(GetDlgItem(about.hwnd_, IDOK));
+
+    MSG message;
+    while (about.open_) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        dispatch(message);
+    }
+    // The owner must be enabled before the window goes, or Windows hands the
+    // activation to some other program.
+    EnableWindow(owner, TRUE);
+    if (IsWindow(about.hwnd_)) DestroyWindow(about.hwnd_);
+    SetActiveWindow(owner);
+}
+
+frmAbout::frmAbout(HWND owner) {
+    static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
+    static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
+    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, procedure, largeIcon.get(), smallIcon.get());
+    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
+                    0, owner, nullptr, GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return;
+    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(largeIcon.get()), 0);
+    centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
+}
+
+LRESULT CALLBACK frmAbout::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = windowFromHandle<frmAbout>(hwnd, message, lParam);
+    if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCCREATE) window->hwnd_ = hwnd;
+    return window->handle(message, wParam, lParam);
+}
+
+LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        createControls(hwnd_, kControls);
+        layOut(GetDpiForWindow(hwnd_));
+        return 0;
+    case WM_COMMAND:
+        // cmdOK is both the default and the cancel button: Enter and Esc close too.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) cmdOK_Click();
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_CLOSE:
+        cmdOK_Click();
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DPICHANGED: {
+        layOut(HIWORD(wParam));
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmAbout::layOut(UINT dpi) {
+    dpi_ = dpi;
+    std::vector<Font> fonts;
+    fonts.emplace_back(L"ＭＳ ゴシック", 975, dpi_);
+    fonts.emplace_back(L"ＭＳ Ｐゴシック", 900, dpi_);
+    fonts.emplace_back(L"ＭＳ ゴシック", 1200, dpi_);
+    const HFONT handles[] = {fonts[kWindowFont].get(), fonts[kSmallFont].get(), fonts[kTitleFont].get()};
+    placeControls(hwnd_, kControls, dpi_, handles);
+    fonts_ = std::move(fonts);
+}
+
+void frmAbout::cmdOK_Click() { open_ = false; }
+
+}  // namespace tarnvel::ui

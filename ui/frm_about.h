@@ -1,0 +1,30 @@
+#pragma once
+// The version window: fixed texts, modal over the main window.
+
+#include <windows.h>
+
+#include <vector>
+
+#include "win32_support.h"
+
+namespace tarnvel::ui {
+
+class frmAbout {
+public:
+    // Returns once the window has been closed; each showing starts afresh.
+    static void showModal(HWND owner);
+
+private:
+    explicit frmAbout(HWND owner);
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void layOut(UINT dpi);
+    void cmdOK_Click();
+
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::vector<Font> fonts_;
+    bool open_ = true;
+};
+
+}  // namespace tarnvel::ui

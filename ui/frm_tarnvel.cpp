@@ -1,0 +1,226 @@
+#include "frm_tarnvel.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <imm.h>
+
+#include <variant>
+
+#include "control_ids.h"
+#include "control_layout.h"
+#include "frm_about.h"
+#include "notices.h"
+#include "readme_command.h"
+#include "tarnvel/cut_validation.h"
+#include "tarnvel/head_cut.h"
+#include "tarnvel/source_inspection.h"
+#include "text1_filter.h"
+
+namespace tarnvel::ui {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER;
+constexpr DWORD kExStyle = 0;
+constexpr int kClientWidth = 4215, kClientHeight = 3150;
+constexpr std::size_t kFileNameChars = 32768;  // the longest path Windows accepts
+
+enum FontIndex { kWindowFont };
+
+// In Tab order: Command2, Text1, Command1, then the rest as the designer left it.
+constexpr ControlSpec kControls[] = {
+    {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowFont},
+    {IDC_TEXT1, WC_EDITW, L"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
+    {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kWindowFont},
+    {IDC_LABEL1, WC_STATICW, L"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0, kWindowFont},
+    {IDC_LABEL2, WC_STATICW, L"対象ファイルサイズ", 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+    {IDC_PROGRESSBAR1, PROGRESS_CLASSW, L"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
+    {IDC_LABEL3, WC_STATICW, L"", 2400, 1200, 1695, 255, SS_RIGHT, 0, kWindowFont},
+    {IDC_LABEL4, WC_STATICW, L"(指定可能範囲)", 120, 1440, 1575, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+    {IDC_LABEL5, WC_STATICW, L"", 2640, 1440, 1455, 255, SS_RIGHT, 0, kWindowFont},
+    {IDC_LABEL6, WC_STATICW, L"作成ファイルサイズ指定", 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+    {IDC_LABEL7, WC_STATICW, L"×1000Byte", 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+};
+
+// Etched separators: a dark line with a light one just below it.
+struct Separator {
+    int y;
+    int colour;
+};
+constexpr Separator kSeparators[] = {
+    {0, COLOR_WINDOWTEXT}, {20, COLOR_WINDOW}, {1755, COLOR_WINDOWTEXT}, {1770, COLOR_WINDOW}};
+constexpr int kSeparatorWidth = 4200;
+
+HMENU createMenuBar() {
+    HMENU popup = CreatePopupMenu();
+    AppendMenuW(popup, MF_STRING, IDM_LOOKREADEME, L"readmeを見る");
+    AppendMenuW(popup, MF_STRING, IDM_VERSION, L"バージョン情報");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"バージョン情報");
+    return bar;
+}
+
+void setText(HWND window, int id, std::u16string_view text) {
+    SetDlgItemTextW(window, id, wide(text).c_str());
+}
+
+}  // namespace
+
+frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
+    static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
+    static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
+    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, procedure, largeIcon.get(), smallIcon.get());
+    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
+                    nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
+}
+
+void frmTarnvel::show(int showCommand) {
+    centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    SetFocus(GetDlgItem(hwnd_, IDC_COMMAND2));
+}
+
+LRESULT CALLBACK frmTarnvel::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = windowFromHandle<frmTarnvel>(hwnd, message, lParam);
+    if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCCREATE) window->hwnd_ = hwnd;
+    return window->handle(message, wParam, lParam);
+}
+
+LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        onCreate();
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam));
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(IDC_COMMAND1, DC_HASDEFID);
+    case WM_PAINT:
+        paintSeparators();
+        return 0;
+    case WM_DPICHANGED: {
+        layOut(HIWORD(wParam));
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_CLOSE:
+        // Closing under a running cut would pull the window from beneath it;
+        // the close is carried out once the cut has finished.
+        if (cutRunning_) {
+            closeRequested_ = true;
+            return 0;
+        }
+        DestroyWindow(hwnd_);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+void frmTarnvel::onCreate() {
+    createControls(hwnd_, kControls);
+    HWND text1 = GetDlgItem(hwnd_, IDC_TEXT1);
+    attachText1Filter(text1);
+    ImmAssociateContextEx(text1, nullptr, 0);
+    progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
+    layOut(GetDpiForWindow(hwnd_));
+}
+
+void frmTarnvel::layOut(UINT dpi) {
+    dpi_ = dpi;
+    std::vector<Font> fonts;
+    fonts.emplace_back(L"ＭＳ ゴシック", 975, dpi_);
+    const HFONT handles[] = {fonts[kWindowFont].get()};
+    placeControls(hwnd_, kControls, dpi_, handles);
+    // The old fonts go only after no control uses them any more.
+    fonts_ = std::move(fonts);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void frmTarnvel::paintSeparators() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd_, &paint);
+    const int right = twipsToPixels(kSeparatorWidth, dpi_);
+    for (const Separator& line : kSeparators) {
+        const int y = twipsToPixels(line.y, dpi_);
+        RECT stroke{0, y, right, y + 1};
+        FillRect(dc, &stroke, GetSysColorBrush(line.colour));
+    }
+    EndPaint(hwnd_, &paint);
+}
+
+void frmTarnvel::onCommand(int id) {
+    if (cutRunning_) return;
+    switch (id) {
+    case IDC_COMMAND1: Command1_Click(); break;
+    case IDC_COMMAND2: Command2_Click(); break;
+    case IDM_LOOKREADEME: mnuLookReadeMe_Click(); break;
+    case IDM_VERSION: mnuVersion_Click(); break;
+    default: break;
+    }
+}
+
+void frmTarnvel::Command2_Click() {
+    const std::vector<wchar_t> previous = fileName_;
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFile = fileName_.data();
+    dialog.nMaxFile = static_cast<DWORD>(fileName_.size());
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    // A cancelled dialog keeps the earlier name, which is measured again.
+    if (!GetOpenFileNameW(&dialog)) fileName_ = previous;
+
+    const std::u16string path = utf16(fileName_.data());
+    setText(hwnd_, IDC_LABEL1, path);
+    const SelectionDisplay display = displayAfterChoosing(inspectSource(path));
+    setText(hwnd_, IDC_LABEL3, display.sizeText);
+    setText(hwnd_, IDC_LABEL5, display.rangeText);
+    selection_ = display.state;
+    if (display.notice) showNotice(hwnd_, *display.notice);
+}
+
+void frmTarnvel::Command1_Click() {
+    const auto checked = validateCutRequest(utf16(fileName_.data()),
+                                            utf16(windowText(GetDlgItem(hwnd_, IDC_TEXT1))),
+                                            selection_.lngMaxBlocks, selection_.strExt);
+    if (const auto* notice = std::get_if<MessageNotice>(&checked)) {
+        showNotice(hwnd_, *notice);
+        return;
+    }
+    const auto& request = std::get<CutRequest>(checked);
+
+    setCutRunning(true);
+    const MessageNotice outcome =
+        runHeadCut(request, progressBar_, outputPathFor(request.strExt), lastErrorReason);
+    showNotice(hwnd_, outcome);
+    setCutRunning(false);
+
+    if (closeRequested_) DestroyWindow(hwnd_);
+}
+
+void frmTarnvel::setCutRunning(bool running) {
+    // A disabled button drops the focus; it goes back where it was.
+    if (running) focusBeforeCut_ = GetFocus();
+    cutRunning_ = running;
+    EnableWindow(GetDlgItem(hwnd_, IDC_COMMAND1), !running);
+    EnableWindow(GetDlgItem(hwnd_, IDC_COMMAND2), !running);
+    EnableMenuItem(GetMenu(hwnd_), 0, MF_BYPOSITION | (running ? MF_GRAYED : MF_ENABLED));
+    DrawMenuBar(hwnd_);
+    if (!running && focusBeforeCut_ && IsWindow(focusBeforeCut_)) SetFocus(focusBeforeCut_);
+}
+
+void frmTarnvel::mnuLookReadeMe_Click() { openReadme(hwnd_); }
+
+void frmTarnvel::mnuVersion_Click() { frmAbout::showModal(hwnd_); }
+
+}  // namespace tarnvel::ui

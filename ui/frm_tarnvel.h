@@ -1,0 +1,52 @@
+#pragma once
+// The main window: shows what the core decides and keeps SelectionState.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tarnvel/cut_types.h"
+#include "progress_bar.h"
+#include "win32_support.h"
+
+namespace tarnvel::ui {
+
+class frmTarnvel {
+public:
+    frmTarnvel();
+    frmTarnvel(const frmTarnvel&) = delete;
+    frmTarnvel& operator=(const frmTarnvel&) = delete;
+
+    void show(int showCommand);
+
+private:
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void onCreate();
+    void layOut(UINT dpi);
+    void paintSeparators();
+    void onCommand(int id);
+
+    void Command1_Click();
+    void Command2_Click();
+    void mnuLookReadeMe_Click();
+    void mnuVersion_Click();
+
+    // Controls that could start a second cut are off while one runs.
+    void setCutRunning(bool running);
+
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    std::vector<Font> fonts_;
+    ProgressBar progressBar_;
+    SelectionState selection_;
+    // The open dialog's file name: it outlives each dialog, as the dialog's own would.
+    std::vector<wchar_t> fileName_;
+    bool cutRunning_ = false;
+    HWND focusBeforeCut_ = nullptr;
+    bool closeRequested_ = false;
+};
+
+}  // namespace tarnvel::ui

@@ -1,0 +1,55 @@
+#include "progress_bar.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "control_ids.h"
+#include "message_pump.h"
+
+namespace tarnvel::ui {
+
+namespace {
+
+// Every bound the progress scale produces is a multiple of 1/128.
+int scaled(float value) { return static_cast<int>(std::lround(value * TARNVEL_PROGRESS_SCALE)); }
+
+const int kLowerBound = scaled(1);
+
+}  // namespace
+
+void ProgressBar::attach(HWND bar) {
+    bar_ = bar;
+    SendMessageW(bar_, PBM_SETRANGE32, kLowerBound, scaled(100));
+    pending_ = shown_ = kLowerBound;
+    SendMessageW(bar_, PBM_SETPOS, kLowerBound, 0);
+}
+
+void ProgressBar::setUpperBound(float upper) {
+    SendMessageW(bar_, PBM_SETRANGE32, kLowerBound, scaled(upper));
+    // The first pass of a cut runs at once, so input queued before it is
+    // seen while the cut is running.
+    lastPump_ = {};
+}
+
+void ProgressBar::setPosition(float position) {
+    pending_ = scaled(position);
+    // An empty bar means the cut is over: show it without waiting a frame.
+    if (pending_ == kLowerBound) draw();
+}
+
+void ProgressBar::letPendingEventsRun() {
+    const auto now = Clock::now();
+    if (now - lastPump_ < kFrame) return;
+    lastPump_ = now;
+    draw();
+    pumpPendingMessages();
+}
+
+void ProgressBar::draw() {
+    if (pending_ == shown_) return;
+    SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(pending_), 0);
+    shown_ = pending_;
+}
+
+}  // namespace tarnvel::ui

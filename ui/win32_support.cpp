@@ -1,0 +1,53 @@
+#include "win32_support.h"
+
+namespace tarnvel::ui {
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
+    LOGFONTW spec{};
+    spec.lfHeight = -MulDiv(centiPoints, static_cast<int>(dpi), 7200);
+    spec.lfWeight = FW_NORMAL;
+    spec.lfCharSet = SHIFTJIS_CHARSET;
+    spec.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(spec.lfFaceName, face, LF_FACESIZE);
+    font_ = CreateFontIndirectW(&spec);
+}
+
+Font& Font::operator=(Font&& other) noexcept {
+    if (this != &other) {
+        reset();
+        font_ = other.font_;
+        other.font_ = nullptr;
+    }
+    return *this;
+}
+
+void Font::reset() {
+    if (font_) DeleteObject(font_);
+    font_ = nullptr;
+}
+
+WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon)
+    : name_(name) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hIcon = icon;
+    windowClass.hIconSm = smallIcon;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = name;
+    RegisterClassExW(&windowClass);
+}
+
+Icon::Icon(int resourceId, int size)
+    : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
+                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {}
+
+}  // namespace tarnvel::ui

@@ -1,0 +1,85 @@
+#pragma once
+// Thin RAII wrappers and conversions shared by the two windows.
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace tarnvel::ui {
+
+// UTF-16 on both sides: char16_t in the core, wchar_t in Win32.
+inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
+inline std::u16string utf16(std::wstring_view text) { return {text.begin(), text.end()}; }
+
+inline int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+std::wstring windowText(HWND window);
+
+class Font {
+public:
+    Font() = default;
+    // Size in hundredths of a point, so 9.75 pt stays exact.
+    Font(const wchar_t* face, int centiPoints, UINT dpi);
+    ~Font() { reset(); }
+    Font(Font&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
+    Font& operator=(Font&& other) noexcept;
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    HFONT get() const { return font_; }
+
+private:
+    void reset();
+    HFONT font_ = nullptr;
+};
+
+class UniqueHandle {
+public:
+    explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
+    ~UniqueHandle() { if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class WindowClass {
+public:
+    WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon);
+    ~WindowClass() { UnregisterClassW(name_, GetModuleHandleW(nullptr)); }
+    WindowClass(const WindowClass&) = delete;
+    WindowClass& operator=(const WindowClass&) = delete;
+
+private:
+    const wchar_t* name_;
+};
+
+class Icon {
+public:
+    Icon(int resourceId, int size);
+    ~Icon() { if (icon_) DestroyIcon(icon_); }
+    Icon(const Icon&) = delete;
+    Icon& operator=(const Icon&) = delete;
+
+    HICON get() const { return icon_; }
+
+private:
+    HICON icon_;
+};
+
+// The window object behind an HWND, stored at WM_NCCREATE.
+template <typename Window>
+Window* windowFromHandle(HWND hwnd, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
+        return window;
+    }
+    return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+}  // namespace tarnvel::ui
