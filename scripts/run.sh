@@ -15,12 +15,5 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 shot=${TARNVEL_SCREENSHOT:-$PWD/build/tarnvel-window.png}
-xvfb-run -a -s "-screen 0 640x480x24" bash -c '
-  set -e
-  wineserver -k 2>/dev/null || true
-  scripts/setup-wine-prefix.sh
-  wine explorer /desktop=Tarnvel,480x360 "$1" &
-  sleep 8
-  import -window root -crop 480x360+0+0 "$2"
-  wineserver -k' _ "$exe" "$shot"
+scripts/screenshot.sh "$exe" "$shot" "${TARNVEL_DPI:-96}"
 echo "No display here: the window was opened on a virtual one. Screenshot: $shot"
