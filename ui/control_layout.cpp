@@ -38,4 +38,10 @@ void centreOnScreen(HWND window, SIZE size) {
     SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size) {
+    const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace tarnvel::ui

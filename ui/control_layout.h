@@ -27,5 +27,7 @@ void placeControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi,
 SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
                    bool hasMenu, UINT dpi);
 void centreOnScreen(HWND window, SIZE size);
+// WM_DPICHANGED: go where Windows suggests, at the size the new DPI needs.
+void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size);
 
 }  // namespace tarnvel::ui

@@ -53,19 +53,12 @@ void frmAbout::showModal(HWND owner) {
 frmAbout::frmAbout(HWND owner) {
     static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
     static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
-    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, procedure, largeIcon.get(), smallIcon.get());
+    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>, largeIcon.get(), smallIcon.get());
     CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
                     0, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(largeIcon.get()), 0);
     centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
-}
-
-LRESULT CALLBACK frmAbout::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* window = windowFromHandle<frmAbout>(hwnd, message, lParam);
-    if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCCREATE) window->hwnd_ = hwnd;
-    return window->handle(message, wParam, lParam);
 }
 
 LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -89,14 +82,11 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_);
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        moveToSuggestedPlace(hwnd_, lParam,
+                             windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
         return 0;
-    }
     default:
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     }

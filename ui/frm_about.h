@@ -16,7 +16,8 @@ public:
 
 private:
     explicit frmAbout(HWND owner);
-    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Window>
+    friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut(UINT dpi);
     void cmdOK_Click();

@@ -69,7 +69,7 @@ void setText(HWND window, int id, std::u16string_view text) {
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
     static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
     static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
-    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, procedure, largeIcon.get(), smallIcon.get());
+    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>, largeIcon.get(), smallIcon.get());
     CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                     nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
 }
@@ -79,13 +79,6 @@ void frmTarnvel::show(int showCommand) {
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
     SetFocus(GetDlgItem(hwnd_, IDC_COMMAND2));
-}
-
-LRESULT CALLBACK frmTarnvel::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* window = windowFromHandle<frmTarnvel>(hwnd, message, lParam);
-    if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
-    if (message == WM_NCCREATE) window->hwnd_ = hwnd;
-    return window->handle(message, wParam, lParam);
 }
 
 LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -101,14 +94,11 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         paintSeparators();
         return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_);
-        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        moveToSuggestedPlace(hwnd_, lParam,
+                             windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
         return 0;
-    }
     case WM_CLOSE:
         // Closing under a running cut would pull the window from beneath it;
         // the close is carried out once the cut has finished.

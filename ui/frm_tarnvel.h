@@ -21,7 +21,8 @@ public:
     void show(int showCommand);
 
 private:
-    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Window>
+    friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
 
     void onCreate();

@@ -71,15 +71,18 @@ private:
     HICON icon_;
 };
 
-// The window object behind an HWND, stored at WM_NCCREATE.
+// Routes messages to Window::handle; the object travels in CreateWindowExW's
+// last argument and is kept in GWLP_USERDATA from WM_NCCREATE on.
 template <typename Window>
-Window* windowFromHandle(HWND hwnd, UINT message, LPARAM lParam) {
+LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-        return window;
+        window->hwnd_ = hwnd;
     }
-    return reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return window->handle(message, wParam, lParam);
 }
 
 }  // namespace tarnvel::ui
