@@ -1,0 +1,269 @@
+#include "driver.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "control_ids.h"
+
+namespace e2e {
+namespace {
+
+constexpr int kMessageTextId = 0xFFFF;
+// Windows numbers the message box icon 0x14, Wine numbers it stc1 and keeps
+// it, empty, in boxes without an icon; so the icon is judged by its image.
+constexpr int kMessageIconIds[] = {0x0014, 0x0440};
+constexpr int kFileNameComboId = 0x047C;
+
+std::wstring exePath;
+
+[[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
+
+std::wstring className(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+HWND waitFor(const std::function<HWND()>& find, DWORD timeoutMs, const std::string& what) {
+    HWND found = nullptr;
+    if (!waitUntil([&] { return (found = find()) != nullptr; }, timeoutMs))
+        fail("timed out waiting for " + what);
+    return found;
+}
+
+void post(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    if (!PostMessageW(window, message, wParam, lParam))
+        fail("PostMessage " + std::to_string(message) + " failed");
+}
+
+}  // namespace
+
+std::string utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::wstring wide(std::string_view text) {
+    if (text.empty()) return {};
+    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+    return out;
+}
+
+void setTarnvelExe(std::wstring path) { exePath = std::move(path); }
+const std::wstring& tarnvelExe() { return exePath; }
+
+bool waitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() > end) return false;
+        Sleep(10);
+    }
+}
+
+LRESULT send(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, 5000, &result))
+        fail("no answer to message " + std::to_string(message));
+    return static_cast<LRESULT>(result);
+}
+
+std::string text(HWND window) {
+    if (!window) fail("reading the text of a missing window");
+    auto length = static_cast<size_t>(send(window, WM_GETTEXTLENGTH));
+    std::vector<wchar_t> buffer(length + 1);
+    auto copied = static_cast<size_t>(send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    return utf8(std::wstring_view(buffer.data(), copied));
+}
+
+std::string caption(HWND window) {
+    wchar_t buffer[256] = {};
+    int length = GetWindowTextW(window, buffer, 256);
+    return utf8(std::wstring_view(buffer, static_cast<size_t>(length)));
+}
+
+DWORD processOf(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
+HWND findTopLevelWhere(const std::function<bool(HWND)>& match) {
+    struct Search {
+        const std::function<bool(HWND)>* match;
+        HWND found;
+    } search{&match, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (!IsWindowVisible(window) || !(*s->match)(window)) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND findTopLevel(DWORD pid, const wchar_t* wanted) {
+    return findTopLevelWhere([&](HWND w) { return processOf(w) == pid && className(w) == wanted; });
+}
+
+HWND focusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool inMenuMode(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+void PrintTo(const Box& box, std::ostream* out) {
+    std::string shown;
+    for (char c : box.text) shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+    *out << "{caption \"" << box.caption << "\", text \"" << shown << "\", " << (box.icon ? "icon" : "no icon")
+         << "}";
+}
+
+void Handle::reset(HANDLE handle) {
+    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = handle;
+}
+
+App::App() {
+    if (exePath.empty()) fail("the path of Tarnvel.exe was not given");
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
+        fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
+    process_.reset(info.hProcess);
+    CloseHandle(info.hThread);
+    pid_ = info.dwProcessId;
+    main_ = waitFor([&] { return findTopLevel(pid_, TARNVEL_MAIN_CLASS); }, kWaitMs, "the main window");
+}
+
+App::~App() {
+    if (running()) {
+        TerminateProcess(process_.get(), 1);
+        WaitForSingleObject(process_.get(), 5000);
+    }
+}
+
+HWND App::control(int id) const {
+    HWND child = GetDlgItem(main_, id);
+    if (!child) fail("no control with ID " + std::to_string(id));
+    return child;
+}
+
+bool App::running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+bool App::waitExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+
+HWND App::openFileDialog() {
+    post(control(IDC_COMMAND2), BM_CLICK);
+    return waitFor(
+        [&] {
+            return findTopLevelWhere([&](HWND w) {
+                return processOf(w) == pid_ && className(w) == L"#32770" && GetDlgItem(w, kFileNameComboId);
+            });
+        },
+        kWaitMs, "the open dialog");
+}
+
+void App::chooseFile(const std::wstring& path) {
+    HWND dialog = openFileDialog();
+    HWND field = GetDlgItem(dialog, kFileNameComboId);
+    // Wine nests the field as ComboBoxEx32 > ComboBox > Edit.
+    if (className(field) != L"Edit")
+        EnumChildWindows(
+            field,
+            [](HWND w, LPARAM found) -> BOOL {
+                if (className(w) != L"Edit") return TRUE;
+                *reinterpret_cast<HWND*>(found) = w;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&field));
+    if (className(field) != L"Edit") fail("the open dialog has no file name field");
+    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    post(dialog, WM_COMMAND, IDOK);
+    if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs))
+        fail("the open dialog did not accept " + utf8(path));
+    // A sent message is handled only once the click handler has returned.
+    send(main_, WM_NULL);
+}
+
+void App::cancelFileDialog() {
+    HWND dialog = openFileDialog();
+    post(dialog, WM_COMMAND, IDCANCEL);
+    if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs)) fail("the open dialog did not close on cancel");
+    send(main_, WM_NULL);
+}
+
+void App::setSize(const std::string& digits) {
+    std::wstring value = wide(digits);
+    send(control(IDC_TEXT1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void App::clickCut() const { post(control(IDC_COMMAND1), BM_CLICK); }
+
+Box App::cut(const std::string& digits, DWORD timeoutMs) {
+    setSize(digits);
+    clickCut();
+    return dismissBox(timeoutMs);
+}
+
+HWND App::findBox() const {
+    return findTopLevelWhere([&](HWND w) {
+        return processOf(w) == pid_ && className(w) == L"#32770" && GetDlgItem(w, kMessageTextId) &&
+               !GetDlgItem(w, kFileNameComboId);
+    });
+}
+
+HWND App::waitBox(DWORD timeoutMs) const {
+    return waitFor([&] { return findBox(); }, timeoutMs, "a message box");
+}
+
+Box App::readBox(HWND box) const {
+    Box seen{caption(box), e2e::text(GetDlgItem(box, kMessageTextId)), false};
+    for (int id : kMessageIconIds) {
+        HWND icon = GetDlgItem(box, id);
+        if (icon && IsWindowVisible(icon) && send(icon, STM_GETICON) != 0) seen.icon = true;
+    }
+    return seen;
+}
+
+Box App::dismissBox(DWORD timeoutMs) const {
+    HWND box = waitBox(timeoutMs);
+    Box seen = readBox(box);
+    post(box, WM_COMMAND, IDOK);
+    if (!waitUntil([&] { return !IsWindow(box); }, kWaitMs)) fail("the message box did not close");
+    return seen;
+}
+
+void App::pickMenuItem(int index) const {
+    post(main_, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    post(main_, WM_KEYDOWN, VK_DOWN, 1);
+    for (int i = 0; i < index; ++i) post(main_, WM_KEYDOWN, VK_DOWN, 1);
+    post(main_, WM_KEYDOWN, VK_RETURN, 1);
+}
+
+long App::barLow() const { return static_cast<long>(send(control(IDC_PROGRESSBAR1), PBM_GETRANGE, TRUE, 0)); }
+long App::barHigh() const { return static_cast<long>(send(control(IDC_PROGRESSBAR1), PBM_GETRANGE, FALSE, 0)); }
+long App::barPos() const { return static_cast<long>(send(control(IDC_PROGRESSBAR1), PBM_GETPOS)); }
+
+}  // namespace e2e
