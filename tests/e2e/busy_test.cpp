@@ -1,0 +1,88 @@
+// What the window does with clicks, menu picks and a close request that
+// arrive while a cut is running. Everything is posted right behind the click
+// that starts the cut, so it is already queued when the cut begins.
+
+#include <algorithm>
+#include <vector>
+
+#include "fixture.h"
+
+namespace e2e {
+namespace {
+
+class Busy : public TarnvelTest {
+protected:
+    void SetUp() override {
+        source = writeSource("長い動画.mpg", bytes);
+        app.chooseFile(source);
+        app.setSize(kBlocks);
+    }
+
+    static inline const std::string kBlocks = "60000";
+    const Bytes bytes = pattern(60000500);
+    std::wstring source;
+};
+
+TEST_F(Busy, ButtonsAndMenuRestWhileTheBarAdvances) {
+    app.clickCut();
+    app.pickMenuItem(1);
+
+    bool sawBothDisabled = false, sawAbout = false, sawMenuMode = false;
+    long highest = 0;
+    std::vector<std::string> badPositions;
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!app.findBox() && GetTickCount64() < deadline) {
+        if (!app.enabled(IDC_COMMAND1) && !app.enabled(IDC_COMMAND2)) sawBothDisabled = true;
+        sawAbout |= findTopLevel(app.pid(), TARNVEL_ABOUT_CLASS) != nullptr;
+        sawMenuMode |= inMenuMode(app.main());
+        // Falling back to the lower bound is the reset at the end of the cut.
+        long pos = app.barPos(), high = app.barHigh();
+        if (pos < kScale || pos > high || (pos < highest && pos != kScale))
+            badPositions.push_back(std::to_string(pos) + " after " + std::to_string(highest) + " of " +
+                                   std::to_string(high));
+        highest = std::max(highest, pos);
+        Sleep(5);
+    }
+    const bool stalled = !app.findBox();
+    if (stalled)
+        for (int i = 0; i < 2; ++i) PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(stalled) << "the cut stood still until Esc";
+    EXPECT_FALSE(sawMenuMode) << "the menu opened during the cut";
+    EXPECT_EQ(app.dismissBox(), kDone);
+    EXPECT_TRUE(sawBothDisabled) << "Cut開始 and ファイル指定 should be disabled during the cut";
+    EXPECT_TRUE(badPositions.empty()) << badPositions.front();
+    EXPECT_GT(highest, kScale) << "the bar never moved";
+
+    Sleep(1000);
+    EXPECT_FALSE(sawAbout || findTopLevel(app.pid(), TARNVEL_ABOUT_CLASS)) << "the menu acted during the cut";
+    EXPECT_FALSE(app.findBox());
+    EXPECT_TRUE(app.enabled(IDC_COMMAND1));
+    EXPECT_TRUE(app.enabled(IDC_COMMAND2));
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000));
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+TEST_F(Busy, ASecondClickStartsNoSecondCut) {
+    app.clickCut();
+    app.clickCut();
+    EXPECT_EQ(app.dismissBox(60000), kDone);
+    EXPECT_FALSE(waitUntil([&] { return app.findBox() != nullptr; }, 2000)) << "a second cut ran";
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000));
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+TEST_F(Busy, ClosingWaitsForTheCutAndItsMessage) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_CLOSE, 0, 0);
+    HWND box = app.waitBox(60000);
+    EXPECT_EQ(app.readBox(box), kDone);
+    EXPECT_TRUE(IsWindow(app.main())) << "the window went away under the running cut";
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000));
+
+    app.dismissBox();
+    EXPECT_TRUE(app.waitExit(kWaitMs)) << "the program did not end after the cut";
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+}  // namespace
+}  // namespace e2e

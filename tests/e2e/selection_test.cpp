@@ -1,0 +1,73 @@
+// Choosing the source in the open dialog, and what the window shows for it.
+
+#include "fixture.h"
+
+namespace e2e {
+namespace {
+
+using Selection = TarnvelTest;
+
+TEST_F(Selection, ShowsPathSizeAndRangeAndAReplacingChoiceReplacesAll) {
+    const std::wstring first = writeSource("動画クリップ.mpg", pattern(12345));
+    const std::wstring second = writeSource("写真.jpeg", pattern(7999, 2));
+
+    app.chooseFile(first);
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(first));
+    EXPECT_EQ(app.text(IDC_LABEL3), "12345Byte");
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～12");
+
+    app.chooseFile(second);
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(second));
+    EXPECT_EQ(app.text(IDC_LABEL3), "7999Byte");
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～7");
+    // The limit and the extension follow the second file too.
+    EXPECT_EQ(app.cut("8"), kOutOfRange);
+    EXPECT_EQ(app.cut("7"), kDone);
+    EXPECT_TRUE(holdsHead(outputFor(L"jpeg"), pattern(7999, 2), 7000));
+    EXPECT_FALSE(exists(kOutputMpg));
+    EXPECT_TRUE(holds(second, pattern(7999, 2)));
+}
+
+TEST_F(Selection, CancellingMeasuresTheChosenFileAgain) {
+    const std::wstring source = writeSource("動画クリップ.mpg", pattern(5000));
+    app.chooseFile(source);
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～5");
+
+    writeBytes(source, pattern(8000));
+    app.cancelFileDialog();
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(source));
+    EXPECT_EQ(app.text(IDC_LABEL3), "8000Byte");
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～8");
+
+    removePath(source);
+    app.cancelFileDialog();
+    EXPECT_EQ(app.text(IDC_LABEL3), "");
+    EXPECT_EQ(app.text(IDC_LABEL5), "");
+    EXPECT_EQ(app.cut("2"), kOutOfRange) << "a file that cannot be measured allows no cut";
+    EXPECT_FALSE(exists(kOutputMpg));
+}
+
+TEST_F(Selection, CancellingBeforeAnyChoiceLeavesNothingChosen) {
+    app.cancelFileDialog();
+    for (int id : {IDC_LABEL1, IDC_LABEL3, IDC_LABEL5}) EXPECT_EQ(app.text(id), "") << "control " << id;
+    EXPECT_EQ(app.cut("2"), kNoFile);
+}
+
+TEST_F(Selection, SizesUpTo2147483647BytesAreAcceptedAndLargerRefused) {
+    const std::wstring largest = scratch / "最大.bin";
+    makeSparse(largest, 2147483647LL);
+    app.chooseFile(largest);
+    EXPECT_EQ(app.text(IDC_LABEL3), "2147483647Byte");
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～2147483");
+
+    const std::wstring tooLarge = scratch / "過大.bin";
+    makeSparse(tooLarge, 2147483648LL);
+    app.chooseFile(tooLarge);
+    Box refusal = app.dismissBox();
+    EXPECT_EQ(refusal.caption, "エラー");
+    EXPECT_TRUE(refusal.icon);
+    EXPECT_NE(refusal.text.find("2147483647Byte"), std::string::npos) << refusal.text;
+}
+
+}  // namespace
+}  // namespace e2e
