@@ -99,6 +99,11 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         moveToSuggestedPlace(hwnd_, lParam,
                              windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
         return 0;
+    case WM_SYSCOMMAND:
+        // The menu's modal loop would hold the copy still until the menu closed.
+        if (cutRunning_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU))
+            return 0;
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
         // Closing under a running cut would pull the window from beneath it;
         // the close is carried out once the cut has finished.
