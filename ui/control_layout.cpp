@@ -4,21 +4,21 @@
 
 namespace tarnvel::ui {
 
-void createControls(HWND parent, std::span<const ControlSpec> specs) {
-    for (const ControlSpec& spec : specs)
-        CreateWindowExW(spec.exStyle, spec.className, spec.text, WS_CHILD | WS_VISIBLE | spec.style,
-                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+void createControls(HWND parent, std::span<const ControlDesign> designs) {
+    for (const ControlDesign& design : designs)
+        CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style,
+                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
                         GetModuleHandleW(nullptr), nullptr);
 }
 
-void placeControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi,
+void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi,
                    std::span<const HFONT> fonts) {
-    for (const ControlSpec& spec : specs) {
-        HWND control = GetDlgItem(parent, spec.id);
-        SetWindowPos(control, nullptr, twipsToPixels(spec.left, dpi), twipsToPixels(spec.top, dpi),
-                     twipsToPixels(spec.width, dpi), twipsToPixels(spec.height, dpi),
+    for (const ControlDesign& design : designs) {
+        HWND control = GetDlgItem(parent, design.id);
+        SetWindowPos(control, nullptr, twipsToPixels(design.left, dpi), twipsToPixels(design.top, dpi),
+                     twipsToPixels(design.width, dpi), twipsToPixels(design.height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(spec.font)]),
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(design.font)]),
                      TRUE);
     }
 }

@@ -8,7 +8,7 @@
 
 namespace tarnvel::ui {
 
-struct ControlSpec {
+struct ControlDesign {
     int id;
     const wchar_t* className;
     const wchar_t* text;
@@ -19,8 +19,8 @@ struct ControlSpec {
 };
 
 // Children are created in the order given, which is also their Tab order.
-void createControls(HWND parent, std::span<const ControlSpec> specs);
-void placeControls(HWND parent, std::span<const ControlSpec> specs, UINT dpi,
+void createControls(HWND parent, std::span<const ControlDesign> designs);
+void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi,
                    std::span<const HFONT> fonts);
 
 // Window size for a client area given in twips, including caption and menu.

@@ -16,7 +16,7 @@ constexpr int kClientWidth = 3015, kClientHeight = 1695;
 
 enum FontIndex { kWindowFont, kSmallFont, kTitleFont };
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {IDOK, WC_BUTTONW, L"OK", 1800, 1320, 1140, 345, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kSmallFont},
     {IDC_PICICON, WC_STATICW, L"", 120, 120, 540, 540, SS_ICON | SS_CENTERIMAGE, 0, kSmallFont},
     {IDC_LBLDESCRIPTION, WC_STATICW, L"Orvane's ソフト", 960, 720, 1845, 285, SS_LEFT, 0, kWindowFont},

@@ -13,7 +13,7 @@
 #include "readme_command.h"
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/head_cut.h"
-#include "tarnvel/source_inspection.h"
+#include "tarnvel/chosen_source.h"
 #include "text1_filter.h"
 
 namespace tarnvel::ui {
@@ -28,7 +28,7 @@ constexpr std::size_t kFileNameChars = 32768;  // the longest path Windows accep
 enum FontIndex { kWindowFont };
 
 // In Tab order: Command2, Text1, Command1, then the rest as the designer left it.
-constexpr ControlSpec kControls[] = {
+constexpr ControlDesign kControls[] = {
     {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowFont},
     {IDC_TEXT1, WC_EDITW, L"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
     {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kWindowFont},

@@ -9,13 +9,13 @@ std::wstring windowText(HWND window) {
 }
 
 Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
-    LOGFONTW spec{};
-    spec.lfHeight = -MulDiv(centiPoints, static_cast<int>(dpi), 7200);
-    spec.lfWeight = FW_NORMAL;
-    spec.lfCharSet = SHIFTJIS_CHARSET;
-    spec.lfQuality = DEFAULT_QUALITY;
-    lstrcpynW(spec.lfFaceName, face, LF_FACESIZE);
-    font_ = CreateFontIndirectW(&spec);
+    LOGFONTW logical{};
+    logical.lfHeight = -MulDiv(centiPoints, static_cast<int>(dpi), 7200);
+    logical.lfWeight = FW_NORMAL;
+    logical.lfCharSet = SHIFTJIS_CHARSET;
+    logical.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(logical.lfFaceName, face, LF_FACESIZE);
+    font_ = CreateFontIndirectW(&logical);
 }
 
 Font& Font::operator=(Font&& other) noexcept {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tarnvel/source_inspection.h"
+#include "tarnvel/chosen_source.h"
 #include "test_files.h"
 
 namespace tarnvel {

@@ -1,4 +1,4 @@
-#include "tarnvel/source_inspection.h"
+#include "tarnvel/chosen_source.h"
 
 #include <filesystem>
 #include <system_error>
