@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only if missing.
+# Usage: install-deps.sh [EXTRA_PACKAGE...]
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix
-          wine wine64 xvfb xauth fonts-ipafont-gothic imagemagick)
+          wine wine64 xvfb xauth fonts-ipafont-gothic "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,4 +17,4 @@ if [ "$(id -u)" -eq 0 ]; then sudo=(); elif command -v sudo >/dev/null; then sud
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -3,7 +3,7 @@
 # window on a virtual one, saves a screenshot and prints where it is.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh imagemagick  # for the screenshot when there is no display
 cmake --preset windows-cross >/dev/null
 cmake --build --preset windows-cross --target Tarnvel
 exe=build/windows/ui/Tarnvel.exe
