@@ -7,6 +7,8 @@ scripts/install-deps.sh imagemagick  # for the screenshot when there is no displ
 cmake --preset windows-cross >/dev/null
 cmake --build --preset windows-cross --target Tarnvel
 exe=build/windows/ui/Tarnvel.exe
+# Not the tests' prefix: they tune Wine's window handling for a display without a window manager.
+export TARNVEL_WINEPREFIX=${TARNVEL_WINEPREFIX:-$PWD/build/wineprefix-app}
 source scripts/wine-env.sh
 
 if [ -n "${DISPLAY:-}" ]; then
