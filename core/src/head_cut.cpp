@@ -77,7 +77,7 @@ public:
             const std::streamsize got = source.gcount();
             if (source.bad()) return failure(u"元のファイルを読み込めません。", source_, reason_());
             output.write(bytBlock.data(), got);
-            if (!output) return failure(u"出力ファイルに書き込めません。", output_, reason_());
+            if (!output) return writeFailure();
             copied += got;
             if (got < kBlockBytes) return shrunkSource(copied, source, output);
 
@@ -85,19 +85,23 @@ public:
             sink_.setPosition(static_cast<float>(progressPositionFor(i, intShift)));
         }
 
-        source.close();
-        errno = 0;
-        output.close();
-        if (output.fail()) return failure(u"出力ファイルに書き込めません。", output_, reason_());
+        if (!closeBoth(source, output)) return writeFailure();
         return {u"完了。", NoticeIcon::None, std::nullopt};
     }
 
 private:
-    MessageNotice shrunkSource(std::int64_t copied, std::ifstream& source, std::ofstream& output) {
+    // The source first; the output's last bytes reach the disk only on close.
+    static bool closeBoth(std::ifstream& source, std::ofstream& output) {
         source.close();
         errno = 0;
         output.close();
-        if (output.fail()) return failure(u"出力ファイルに書き込めません。", output_, reason_());
+        return !output.fail();
+    }
+
+    MessageNotice writeFailure() { return failure(u"出力ファイルに書き込めません。", output_, reason_()); }
+
+    MessageNotice shrunkSource(std::int64_t copied, std::ifstream& source, std::ofstream& output) {
+        if (!closeBoth(source, output)) return writeFailure();
         return {u"元のファイルが途中で終わりました。\n" + pathText(source_) + u"\n" +
                     decimalText(copied) + u"Byteだけを" + pathText(output_) + u"にコピーしました。",
                 NoticeIcon::Exclamation, kErrorTitle};
