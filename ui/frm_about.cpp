@@ -51,13 +51,11 @@ void frmAbout::showModal(HWND owner) {
 }
 
 frmAbout::frmAbout(HWND owner) {
-    static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
-    static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
-    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>, largeIcon.get(), smallIcon.get());
+    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>);
     CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
                     0, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
-    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(largeIcon.get()), 0);
+    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
     centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
 }
 

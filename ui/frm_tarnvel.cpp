@@ -67,9 +67,7 @@ void setText(HWND window, int id, std::u16string_view text) {
 }  // namespace
 
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
-    static const Icon largeIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXICON));
-    static const Icon smallIcon(IDI_TARNVEL, GetSystemMetrics(SM_CXSMICON));
-    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>, largeIcon.get(), smallIcon.get());
+    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>);
     CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
                     nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
 }

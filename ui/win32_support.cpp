@@ -1,5 +1,9 @@
 #include "win32_support.h"
 
+#include <map>
+
+#include "control_ids.h"
+
 namespace tarnvel::ui {
 
 std::wstring windowText(HWND window) {
@@ -32,14 +36,13 @@ void Font::reset() {
     font_ = nullptr;
 }
 
-WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon)
-    : name_(name) {
+WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure) : name_(name) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = icon;
-    windowClass.hIconSm = smallIcon;
+    windowClass.hIcon = programIcon(GetSystemMetrics(SM_CXICON));
+    windowClass.hIconSm = programIcon(GetSystemMetrics(SM_CXSMICON));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
@@ -49,5 +52,10 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HIC
 Icon::Icon(int resourceId, int size)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
                                           IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {}
+
+HICON programIcon(int size) {
+    static std::map<int, Icon> icons;
+    return icons.try_emplace(size, IDI_TARNVEL, size).first->second.get();
+}
 
 }  // namespace tarnvel::ui

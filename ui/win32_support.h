@@ -49,7 +49,8 @@ private:
 
 class WindowClass {
 public:
-    WindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HICON smallIcon);
+    // Every window of the program carries the program icon.
+    WindowClass(const wchar_t* name, WNDPROC procedure);
     ~WindowClass() { UnregisterClassW(name_, GetModuleHandleW(nullptr)); }
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
@@ -70,6 +71,9 @@ public:
 private:
     HICON icon_;
 };
+
+// The program icon at the given size in pixels, loaded once for the program's life.
+HICON programIcon(int size);
 
 // Routes messages to Window::handle; the object travels in CreateWindowExW's
 // last argument and is kept in GWLP_USERDATA from WM_NCCREATE on.
