@@ -41,8 +41,7 @@ int main(int argc, char** argv) {
     CountingSink sink;
 
     const auto start = std::chrono::steady_clock::now();
-    const tarnvel::MessageNotice notice =
-        tarnvel::runHeadCut(request, sink, utf8Path(argv[2]));
+    const tarnvel::MessageNotice notice = tarnvel::runHeadCut(request, sink, utf8Path(argv[2]));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
     if (notice.icon != tarnvel::NoticeIcon::None) {
@@ -50,8 +49,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double megabytes = static_cast<double>(blocks) * tarnvel::kBlockBytes / 1e6;
-    std::printf("blocks %ld  bytes %.0f  seconds %.3f  MB/s %.1f  sink calls %llu\n", blocks,
-                megabytes * 1e6, elapsed.count(), megabytes / elapsed.count(),
-                static_cast<unsigned long long>(sink.calls));
+    std::printf("blocks %ld  bytes %.0f  seconds %.3f  MB/s %.1f  sink calls %llu\n", blocks, megabytes * 1e6,
+                elapsed.count(), megabytes / elapsed.count(), static_cast<unsigned long long>(sink.calls));
     return 0;
 }

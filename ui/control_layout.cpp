@@ -6,25 +6,22 @@ namespace tarnvel::ui {
 
 void createControls(HWND parent, std::span<const ControlDesign> designs) {
     for (const ControlDesign& design : designs)
-        CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style,
-                        0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
-                        GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr),
+                        nullptr);
 }
 
-void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi,
-                   std::span<const HFONT> fonts) {
+void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts) {
     for (const ControlDesign& design : designs) {
         HWND control = GetDlgItem(parent, design.id);
         SetWindowPos(control, nullptr, twipsToPixels(design.left, dpi), twipsToPixels(design.top, dpi),
                      twipsToPixels(design.width, dpi), twipsToPixels(design.height, dpi),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(design.font)]),
-                     TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(design.font)]), TRUE);
     }
 }
 
-SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
-                   bool hasMenu, UINT dpi) {
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
     RECT frame{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
     AdjustWindowRectExForDpi(&frame, style, hasMenu, exStyle, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
@@ -40,8 +37,7 @@ void centreOnScreen(HWND window, SIZE size) {
 
 void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size) {
     const auto* suggested = reinterpret_cast<const RECT*>(suggestedRect);
-    SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 }  // namespace tarnvel::ui

@@ -20,12 +20,10 @@ struct ControlDesign {
 
 // Children are created in the order given, which is also their Tab order.
 void createControls(HWND parent, std::span<const ControlDesign> designs);
-void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi,
-                   std::span<const HFONT> fonts);
+void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts);
 
 // Window size for a client area given in twips, including caption and menu.
-SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle,
-                   bool hasMenu, UINT dpi);
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 void centreOnScreen(HWND window, SIZE size);
 // WM_DPICHANGED: go where Windows suggests, at the size the new DPI needs.
 void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size);

@@ -52,8 +52,8 @@ void frmAbout::showModal(HWND owner) {
 
 frmAbout::frmAbout(HWND owner) {
     static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>);
-    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0,
-                    0, owner, nullptr, GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+                    nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
     centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
@@ -69,11 +69,8 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // cmdOK is both the default and the cancel button: Enter and Esc close too.
         if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) cmdOK_Click();
         return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDOK, DC_HASDEFID);
-    case WM_CLOSE:
-        cmdOK_Click();
-        return 0;
+    case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_CLOSE: cmdOK_Click(); return 0;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 0));
@@ -82,11 +79,9 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        moveToSuggestedPlace(hwnd_, lParam,
-                             windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
+        moveToSuggestedPlace(hwnd_, lParam, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
         return 0;
-    default:
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 

@@ -11,9 +11,9 @@
 #include "frm_about.h"
 #include "notices.h"
 #include "readme_command.h"
+#include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/head_cut.h"
-#include "tarnvel/chosen_source.h"
 #include "text1_filter.h"
 
 namespace tarnvel::ui {
@@ -32,13 +32,16 @@ constexpr ControlDesign kControls[] = {
     {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowFont},
     {IDC_TEXT1, WC_EDITW, L"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
     {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kWindowFont},
-    {IDC_LABEL1, WC_STATICW, L"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0, kWindowFont},
-    {IDC_LABEL2, WC_STATICW, L"対象ファイルサイズ", 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+    {IDC_LABEL1, WC_STATICW, L"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0,
+     kWindowFont},
+    {IDC_LABEL2, WC_STATICW, L"対象ファイルサイズ", 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+     kWindowFont},
     {IDC_PROGRESSBAR1, PROGRESS_CLASSW, L"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
     {IDC_LABEL3, WC_STATICW, L"", 2400, 1200, 1695, 255, SS_RIGHT, 0, kWindowFont},
     {IDC_LABEL4, WC_STATICW, L"(指定可能範囲)", 120, 1440, 1575, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
     {IDC_LABEL5, WC_STATICW, L"", 2640, 1440, 1455, 255, SS_RIGHT, 0, kWindowFont},
-    {IDC_LABEL6, WC_STATICW, L"作成ファイルサイズ指定", 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
+    {IDC_LABEL6, WC_STATICW, L"作成ファイルサイズ指定", 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+     kWindowFont},
     {IDC_LABEL7, WC_STATICW, L"×1000Byte", 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
 };
 
@@ -60,16 +63,14 @@ HMENU createMenuBar() {
     return bar;
 }
 
-void setText(HWND window, int id, std::u16string_view text) {
-    SetDlgItemTextW(window, id, wide(text).c_str());
-}
+void setText(HWND window, int id, std::u16string_view text) { SetDlgItemTextW(window, id, wide(text).c_str()); }
 
 }  // namespace
 
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
     static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>);
-    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
-                    nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
+                    createMenuBar(), GetModuleHandleW(nullptr), this);
 }
 
 void frmTarnvel::show(int showCommand) {
@@ -81,26 +82,17 @@ void frmTarnvel::show(int showCommand) {
 
 LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        onCreate();
-        return 0;
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam));
-        return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(IDC_COMMAND1, DC_HASDEFID);
-    case WM_PAINT:
-        paintSeparators();
-        return 0;
+    case WM_CREATE: onCreate(); return 0;
+    case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
+    case DM_GETDEFID: return MAKELRESULT(IDC_COMMAND1, DC_HASDEFID);
+    case WM_PAINT: paintSeparators(); return 0;
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        moveToSuggestedPlace(hwnd_, lParam,
-                             windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
+        moveToSuggestedPlace(hwnd_, lParam, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
         return 0;
     case WM_SYSCOMMAND:
         // The menu's modal loop would hold the copy still until the menu closed.
-        if (cutRunning_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU))
-            return 0;
+        if (cutRunning_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
         // Closing under a running cut would pull the window from beneath it;
@@ -111,11 +103,8 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         DestroyWindow(hwnd_);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
-    default:
-        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
 }
 
@@ -183,8 +172,7 @@ void frmTarnvel::Command2_Click() {
 }
 
 void frmTarnvel::Command1_Click() {
-    const auto checked = validateCutRequest(utf16(fileName_.data()),
-                                            utf16(windowText(GetDlgItem(hwnd_, IDC_TEXT1))),
+    const auto checked = validateCutRequest(utf16(fileName_.data()), utf16(windowText(GetDlgItem(hwnd_, IDC_TEXT1))),
                                             selection_.lngMaxBlocks, selection_.strExt);
     if (const auto* notice = std::get_if<MessageNotice>(&checked)) {
         showNotice(hwnd_, *notice);
@@ -193,8 +181,7 @@ void frmTarnvel::Command1_Click() {
     const auto& request = std::get<CutRequest>(checked);
 
     setCutRunning(true);
-    const MessageNotice outcome =
-        runHeadCut(request, progressBar_, outputPathFor(request.strExt), lastErrorReason);
+    const MessageNotice outcome = runHeadCut(request, progressBar_, outputPathFor(request.strExt), lastErrorReason);
     showNotice(hwnd_, outcome);
     setCutRunning(false);
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tarnvel/cut_types.h"
 #include "progress_bar.h"
+#include "tarnvel/cut_types.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {

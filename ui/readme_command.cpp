@@ -32,10 +32,9 @@ void openReadme(HWND owner) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNOACTIVATE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        showNotice(owner, {u"メモ帳を起動できません。\n" + lastErrorReason(), NoticeIcon::Exclamation,
-                           kErrorTitle});
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        showNotice(owner, {u"メモ帳を起動できません。\n" + lastErrorReason(), NoticeIcon::Exclamation, kErrorTitle});
         return;
     }
     // Nobody waits for the editor.

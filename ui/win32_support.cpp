@@ -50,8 +50,8 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure) : name_(name) {
 }
 
 Icon::Icon(int resourceId, int size)
-    : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId),
-                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {}
+    : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size,
+                                          size, LR_DEFAULTCOLOR))) {}
 
 HICON programIcon(int size) {
     static std::map<int, Icon> icons;

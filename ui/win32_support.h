@@ -37,7 +37,9 @@ private:
 class UniqueHandle {
 public:
     explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
-    ~UniqueHandle() { if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_); }
+    ~UniqueHandle() {
+        if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
 
@@ -62,7 +64,9 @@ private:
 class Icon {
 public:
     Icon(int resourceId, int size);
-    ~Icon() { if (icon_) DestroyIcon(icon_); }
+    ~Icon() {
+        if (icon_) DestroyIcon(icon_);
+    }
     Icon(const Icon&) = delete;
     Icon& operator=(const Icon&) = delete;
 

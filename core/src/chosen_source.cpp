@@ -55,11 +55,8 @@ SelectionDisplay displayAfterChoosing(const Inspection& inspection) {
         display.rangeText = inspection.info.rangeText;
         display.state = {inspection.info.lngMaxBlocks, inspection.info.strExt};
         break;
-    case InspectOutcome::TooLarge:
-        display.notice = tooLargeNotice();
-        break;
-    case InspectOutcome::Unreadable:
-        break;
+    case InspectOutcome::TooLarge: display.notice = tooLargeNotice(); break;
+    case InspectOutcome::Unreadable: break;
     }
     return display;
 }

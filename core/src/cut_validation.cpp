@@ -13,18 +13,14 @@ bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
 
-MessageNotice noFileNotice() {
-    return {u"ファイルが指定されていません。", NoticeIcon::Exclamation, kErrorTitle};
-}
+MessageNotice noFileNotice() { return {u"ファイルが指定されていません。", NoticeIcon::Exclamation, kErrorTitle}; }
 
 MessageNotice noSizeNotice() {
-    return {u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。",
-            NoticeIcon::Exclamation, kErrorTitle};
+    return {u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。", NoticeIcon::Exclamation,
+            kErrorTitle};
 }
 
-MessageNotice outOfRangeNotice() {
-    return {u"範囲外の整数が指定されました。", NoticeIcon::Exclamation, kErrorTitle};
-}
+MessageNotice outOfRangeNotice() { return {u"範囲外の整数が指定されました。", NoticeIcon::Exclamation, kErrorTitle}; }
 
 double readSizeValue(std::u16string_view text) {
     std::string number;
@@ -50,10 +46,8 @@ std::int32_t roundHalfToEven(double value) {
     return static_cast<std::int32_t>(rounded);
 }
 
-std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view path,
-                                                           std::u16string_view text,
-                                                           std::int32_t lngMaxBlocks,
-                                                           std::u16string_view strExt) {
+std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view path, std::u16string_view text,
+                                                           std::int32_t lngMaxBlocks, std::u16string_view strExt) {
     if (path.empty()) return noFileNotice();
     if (text.empty()) return noSizeNotice();
 

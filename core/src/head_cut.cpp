@@ -20,8 +20,7 @@ constexpr std::size_t kStreamBufferBytes = 64 * 1024;
 
 double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
-MessageNotice failure(const std::u16string& what, const std::filesystem::path& file,
-                      const std::u16string& reason) {
+MessageNotice failure(const std::u16string& what, const std::filesystem::path& file, const std::u16string& reason) {
     return {what + u"\n" + pathText(file) + u"\n" + reason, NoticeIcon::Exclamation, kErrorTitle};
 }
 
@@ -46,10 +45,8 @@ bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
 
 class Cut {
 public:
-    Cut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output,
-        const FailureReason& reason)
-        : request_(request), sink_(sink), source_(toPath(request.sourcePath)), output_(output),
-          reason_(reason) {}
+    Cut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output, const FailureReason& reason)
+        : request_(request), sink_(sink), source_(toPath(request.sourcePath)), output_(output), reason_(reason) {}
 
     MessageNotice run() {
         const std::int16_t intShift = progressScaleFor(request_.value);
@@ -65,8 +62,7 @@ public:
         if (!openBuffered(source, sourceBuffer, source_, std::ios::binary))
             return failure(u"元のファイルを開けません。", source_, reason_());
         std::ofstream output;
-        if (!openBuffered(output, outputBuffer, output_,
-                          std::ios::binary | std::ios::out | std::ios::trunc))
+        if (!openBuffered(output, outputBuffer, output_, std::ios::binary | std::ios::out | std::ios::trunc))
             return failure(u"出力ファイルを作成できません。", output_, reason_());
 
         std::array<char, kBlockBytes> bytBlock{};
@@ -102,8 +98,8 @@ private:
 
     MessageNotice shrunkSource(std::int64_t copied, std::ifstream& source, std::ofstream& output) {
         if (!closeBoth(source, output)) return writeFailure();
-        return {u"元のファイルが途中で終わりました。\n" + pathText(source_) + u"\n" +
-                    decimalText(copied) + u"Byteだけを" + pathText(output_) + u"にコピーしました。",
+        return {u"元のファイルが途中で終わりました。\n" + pathText(source_) + u"\n" + decimalText(copied) +
+                    u"Byteだけを" + pathText(output_) + u"にコピーしました。",
                 NoticeIcon::Exclamation, kErrorTitle};
     }
 
@@ -127,9 +123,7 @@ std::int16_t progressScaleFor(double value) {
     return k;
 }
 
-float progressUpperBoundFor(double value) {
-    return static_cast<float>(value / powerOfTwo(progressScaleFor(value)));
-}
+float progressUpperBoundFor(double value) { return static_cast<float>(value / powerOfTwo(progressScaleFor(value))); }
 
 std::int32_t progressPositionFor(std::int32_t block, std::int16_t intShift) {
     if (intShift < 0 || intShift > 30) return 1;
@@ -143,15 +137,15 @@ std::u16string errnoReason() {
     return std::u16string(text.begin(), text.end()) + u" (errno " + decimalText(code) + u")";
 }
 
-MessageNotice runHeadCut(const CutRequest& request, ProgressSink& sink,
-                         const std::filesystem::path& output, const FailureReason& reason) {
+MessageNotice runHeadCut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output,
+                         const FailureReason& reason) {
     MessageNotice notice;
     try {
         notice = Cut(request, sink, output, reason).run();
     } catch (const std::exception& e) {
         const std::string what = e.what();
-        notice = {u"Cutできませんでした。\n" + std::u16string(what.begin(), what.end()),
-                  NoticeIcon::Exclamation, kErrorTitle};
+        notice = {u"Cutできませんでした。\n" + std::u16string(what.begin(), what.end()), NoticeIcon::Exclamation,
+                  kErrorTitle};
     }
     // Streams are closed by now on every road out of run().
     sink.setPosition(1);

@@ -17,9 +17,12 @@ TEST(Inspection, SizeLimitAndTextsFollowTheByteCount) {
         std::u16string sizeText, rangeText;
     };
     const Case cases[] = {
-        {0, 0, u"0Byte", u"2～0"},           {999, 0, u"999Byte", u"2～0"},
-        {1999, 1, u"1999Byte", u"2～1"},     {2000, 2, u"2000Byte", u"2～2"},
-        {2999, 2, u"2999Byte", u"2～2"},     {12345, 12, u"12345Byte", u"2～12"},
+        {0, 0, u"0Byte", u"2～0"},
+        {999, 0, u"999Byte", u"2～0"},
+        {1999, 1, u"1999Byte", u"2～1"},
+        {2000, 2, u"2000Byte", u"2～2"},
+        {2999, 2, u"2999Byte", u"2～2"},
+        {12345, 12, u"12345Byte", u"2～12"},
         {3456789, 3456, u"3456789Byte", u"2～3456"},
     };
     ScratchFolder folder;
@@ -39,15 +42,19 @@ TEST(Inspection, SizeLimitAndTextsFollowTheByteCount) {
 
 TEST(Inspection, ExtensionIsTheLastThreeOrFourCodeUnits) {
     const std::pair<std::u16string, std::u16string> cases[] = {
-        {u"C:\\data\\movie.mpg", u"mpg"},   {u"C:\\data\\photo.jpeg", u"jpeg"},
-        {u"C:\\data\\notes.gz", u"s.gz"},   {u"C:\\data\\README", u"ADME"},
-        {u"C:\\x\\ab", u"x\\ab"},           {u"abc", u"abc"},
-        {u".ab", u".ab"},                   {u"a", u"a"},
-        {u"", u""},                         {u"C:\\動画\\映像.動画", u"像.動画"},
+        {u"C:\\data\\movie.mpg", u"mpg"},
+        {u"C:\\data\\photo.jpeg", u"jpeg"},
+        {u"C:\\data\\notes.gz", u"s.gz"},
+        {u"C:\\data\\README", u"ADME"},
+        {u"C:\\x\\ab", u"x\\ab"},
+        {u"abc", u"abc"},
+        {u".ab", u".ab"},
+        {u"a", u"a"},
+        {u"", u""},
+        {u"C:\\動画\\映像.動画", u"像.動画"},
         {u"C:\\d\\clip.\U0001F600", u"p.\U0001F600"},
     };
-    for (const auto& [path, ext] : cases)
-        EXPECT_EQ(extensionFor(path), ext) << narrow(path);
+    for (const auto& [path, ext] : cases) EXPECT_EQ(extensionFor(path), ext) << narrow(path);
 }
 
 TEST(Inspection, UnmeasurablePathsFailWithoutTexts) {

@@ -64,9 +64,7 @@ protected:
     std::vector<std::pair<std::filesystem::path, std::vector<char>>> sources;
 };
 
-bool isDone(const MessageNotice& notice) {
-    return notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt};
-}
+bool isDone(const MessageNotice& notice) { return notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt}; }
 
 TEST(OutputPath, IsAlwaysTarnvelInTheRootOfC) {
     EXPECT_EQ(pathText(outputPathFor(u"mpg")), u"C:\\tarnvel.mpg");
@@ -81,8 +79,12 @@ TEST(ProgressScale, KeepsTheBarWithin32767Steps) {
         float upper;
     };
     const Case cases[] = {
-        {2, 0, 2},           {32767, 0, 32767},       {32768, 1, 16384},
-        {65534, 1, 32767},   {65535, 2, 16383.75f},   {1048576, 6, 16384},
+        {2, 0, 2},
+        {32767, 0, 32767},
+        {32768, 1, 16384},
+        {65534, 1, 32767},
+        {65535, 2, 16383.75f},
+        {1048576, 6, 16384},
         {2147483, 7, static_cast<float>(2147483 / 128.0)},
     };
     for (const Case& c : cases) {
@@ -93,7 +95,7 @@ TEST(ProgressScale, KeepsTheBarWithin32767Steps) {
 
 TEST(ProgressScale, PositionsNeverFallToZero) {
     const std::tuple<std::int32_t, std::int16_t, std::int32_t> cases[] = {
-        {1, 0, 1}, {32767, 0, 32767}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}, {4, 1, 2},
+        {1, 0, 1},         {32767, 0, 32767},   {1, 1, 1},   {2, 1, 1},   {3, 1, 1},   {4, 1, 2},
         {65535, 2, 16383}, {2147483, 7, 16777}, {127, 7, 1}, {128, 7, 1}, {256, 7, 2},
     };
     for (const auto& [block, shift, position] : cases)

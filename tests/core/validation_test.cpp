@@ -12,8 +12,7 @@ std::string narrow(std::u16string_view text) { return {text.begin(), text.end()}
 
 TEST(Validation, MessagesAreExactAndTitledError) {
     EXPECT_EQ(noFileNotice().prompt, u"ファイルが指定されていません。");
-    EXPECT_EQ(noSizeNotice().prompt,
-              u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。");
+    EXPECT_EQ(noSizeNotice().prompt, u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。");
     EXPECT_EQ(outOfRangeNotice().prompt, u"範囲外の整数が指定されました。");
     for (const MessageNotice& notice : {noFileNotice(), noSizeNotice(), outOfRangeNotice()}) {
         EXPECT_EQ(notice.icon, NoticeIcon::Exclamation);
@@ -59,9 +58,15 @@ TEST(Validation, AcceptedRequestsCarryTheirBlocks) {
         std::int32_t maxBlocks, blocks;
     };
     const Case cases[] = {
-        {u"2", 2, 2},       {u"500", 3456, 500},          {u"3456", 3456, 3456},
-        {u"007", 3456, 7},  {u"2147483", 2147483, 2147483}, {u"2.5", 3456, 2},
-        {u"3.5", 3456, 4},  {u"12.", 3456, 12},           {u"12abc", 3456, 12},
+        {u"2", 2, 2},
+        {u"500", 3456, 500},
+        {u"3456", 3456, 3456},
+        {u"007", 3456, 7},
+        {u"2147483", 2147483, 2147483},
+        {u"2.5", 3456, 2},
+        {u"3.5", 3456, 4},
+        {u"12.", 3456, 12},
+        {u"12abc", 3456, 12},
     };
     for (const Case& c : cases) {
         const auto result = validateCutRequest(u"C:\\d\\clip.mpg", c.text, c.maxBlocks, u"mpg");
@@ -77,14 +82,22 @@ TEST(Validation, AcceptedRequestsCarryTheirBlocks) {
 TEST(SizeText, LeadingNumberIsReadExactly) {
     const std::u16string zeros400(400, u'0');
     const std::pair<std::u16string, double> cases[] = {
-        {u"", 0},          {u"abc", 0},         {u".5", 0},
-        {u"-3", 0},        {u"007", 7},         {u"12abc", 12},
-        {u"2.5", 2.5},     {u"12.", 12},        {u"1.2.3", 1.2},
-        {u"99999999999", 99999999999.0},        {u"2147483648", 2147483648.0},
-        {u"0.1", 0.1},     {zeros400 + u"7", 7}, {u"３", 0},
+        {u"", 0},
+        {u"abc", 0},
+        {u".5", 0},
+        {u"-3", 0},
+        {u"007", 7},
+        {u"12abc", 12},
+        {u"2.5", 2.5},
+        {u"12.", 12},
+        {u"1.2.3", 1.2},
+        {u"99999999999", 99999999999.0},
+        {u"2147483648", 2147483648.0},
+        {u"0.1", 0.1},
+        {zeros400 + u"7", 7},
+        {u"３", 0},
     };
-    for (const auto& [text, value] : cases)
-        EXPECT_EQ(readSizeValue(text), value) << narrow(text.substr(0, 20));
+    for (const auto& [text, value] : cases) EXPECT_EQ(readSizeValue(text), value) << narrow(text.substr(0, 20));
 }
 
 TEST(SizeText, DigitStringsBeyondADoubleAreOutOfRange) {

@@ -107,9 +107,8 @@ TEST(VersionRecord, NamesTheProgramInJapaneseUnicode) {
         const char* value;
     };
     const Row rows[] = {
-        {L"ProductName", "Tarnvel"},        {L"InternalName", "Tarnvel"},
-        {L"OriginalFilename", "Tarnvel.exe"}, {L"FileVersion", "0.00.0001"},
-        {L"ProductVersion", "0.00.0001"},
+        {L"ProductName", "Tarnvel"},   {L"InternalName", "Tarnvel"},     {L"OriginalFilename", "Tarnvel.exe"},
+        {L"FileVersion", "0.00.0001"}, {L"ProductVersion", "0.00.0001"},
     };
     for (const Row& row : rows) {
         std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + row.name;

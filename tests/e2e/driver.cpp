@@ -28,25 +28,22 @@ std::wstring className(HWND window) {
 
 HWND waitFor(const std::function<HWND()>& find, DWORD timeoutMs, const std::string& what) {
     HWND found = nullptr;
-    if (!waitUntil([&] { return (found = find()) != nullptr; }, timeoutMs))
-        fail("timed out waiting for " + what);
+    if (!waitUntil([&] { return (found = find()) != nullptr; }, timeoutMs)) fail("timed out waiting for " + what);
     return found;
 }
 
 void post(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-    if (!PostMessageW(window, message, wParam, lParam))
-        fail("PostMessage " + std::to_string(message) + " failed");
+    if (!PostMessageW(window, message, wParam, lParam)) fail("PostMessage " + std::to_string(message) + " failed");
 }
 
 }  // namespace
 
 std::string utf8(std::wstring_view text) {
     if (text.empty()) return {};
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                   nullptr, nullptr);
+    int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
 }
 
@@ -132,9 +129,9 @@ bool inMenuMode(HWND window) {
 
 void PrintTo(const Box& box, std::ostream* out) {
     std::string shown;
-    for (char c : box.text) shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
-    *out << "{caption \"" << box.caption << "\", text \"" << shown << "\", " << (box.icon ? "icon" : "no icon")
-         << "}";
+    for (char c : box.text)
+        shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+    *out << "{caption \"" << box.caption << "\", text \"" << shown << "\", " << (box.icon ? "icon" : "no icon") << "}";
 }
 
 void Handle::reset(HANDLE handle) {
@@ -148,8 +145,8 @@ App::App() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
         fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
@@ -201,8 +198,7 @@ void App::chooseFile(const std::wstring& path) {
     if (className(field) != L"Edit") fail("the open dialog has no file name field");
     send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     post(dialog, WM_COMMAND, IDOK);
-    if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs))
-        fail("the open dialog did not accept " + utf8(path));
+    if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs)) fail("the open dialog did not accept " + utf8(path));
     // A sent message is handled only once the click handler has returned.
     send(main_, WM_NULL);
 }

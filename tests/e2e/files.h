@@ -1,8 +1,8 @@
 #pragma once
 // Files on the Wine drive C: that the tests cut from and compare with.
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>

@@ -9,7 +9,8 @@
 namespace e2e {
 
 inline const Box kNoFile{"エラー", "ファイルが指定されていません。", true};
-inline const Box kNoSize{"エラー", "作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。", true};
+inline const Box kNoSize{"エラー", "作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。",
+                         true};
 inline const Box kOutOfRange{"エラー", "範囲外の整数が指定されました。", true};
 inline const Box kDone{"Tarnvel", "完了。", false};
 

@@ -25,9 +25,9 @@ TEST_F(Validation, SizeIsCheckedAgainstTwoAndTheBlocksOfTheSource) {
         size_t outputBytes;  // 0: no output may appear
     };
     const Case cases[] = {
-        {"", kNoSize, 0},          {"0", kOutOfRange, 0},  {"1", kOutOfRange, 0},
-        {"00", kOutOfRange, 0},    {"13", kOutOfRange, 0}, {"99999999999", kOutOfRange, 0},
-        {"2", kDone, 2000},        {"12", kDone, 12000},   {"007", kDone, 7000},
+        {"", kNoSize, 0},       {"0", kOutOfRange, 0},  {"1", kOutOfRange, 0},
+        {"00", kOutOfRange, 0}, {"13", kOutOfRange, 0}, {"99999999999", kOutOfRange, 0},
+        {"2", kDone, 2000},     {"12", kDone, 12000},   {"007", kDone, 7000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("size \"") + c.size + "\"");

@@ -19,9 +19,7 @@ double readSizeValue(std::u16string_view text);
 
 std::int32_t roundHalfToEven(double value);
 
-std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view path,
-                                                           std::u16string_view text,
-                                                           std::int32_t lngMaxBlocks,
-                                                           std::u16string_view strExt);
+std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view path, std::u16string_view text,
+                                                           std::int32_t lngMaxBlocks, std::u16string_view strExt);
 
 }  // namespace tarnvel

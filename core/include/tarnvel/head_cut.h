@@ -28,8 +28,7 @@ std::u16string errnoReason();
 
 // Never throws: every failure comes back as an exclamation notice, with both
 // files closed and the progress position back at 1.
-MessageNotice runHeadCut(const CutRequest& request, ProgressSink& sink,
-                         const std::filesystem::path& output,
+MessageNotice runHeadCut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output,
                          const FailureReason& reason = errnoReason);
 
 }  // namespace tarnvel
