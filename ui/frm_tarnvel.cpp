@@ -4,10 +4,13 @@
 #include <commdlg.h>
 #include <imm.h>
 
+#include <algorithm>
+#include <optional>
 #include <variant>
 
 #include "control_ids.h"
 #include "control_layout.h"
+#include "dropped_files.h"
 #include "frm_about.h"
 #include "notices.h"
 #include "readme_command.h"
@@ -84,6 +87,7 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: onCreate(); return 0;
     case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
+    case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
     case DM_GETDEFID: return MAKELRESULT(IDC_COMMAND1, DC_HASDEFID);
     case WM_PAINT: paintSeparators(); return 0;
     case WM_DPICHANGED:
@@ -114,6 +118,7 @@ void frmTarnvel::onCreate() {
     attachText1Filter(text1);
     ImmAssociateContextEx(text1, nullptr, 0);
     progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
+    acceptDroppedFiles(hwnd_);
     layOut(GetDpiForWindow(hwnd_));
 }
 
@@ -161,8 +166,21 @@ void frmTarnvel::Command2_Click() {
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     // A cancelled dialog keeps the earlier name, which is measured again.
     if (!GetOpenFileNameW(&dialog)) fileName_ = previous;
+    chooseSource(utf16(fileName_.data()));
+}
 
-    const std::u16string path = utf16(fileName_.data());
+void frmTarnvel::onDropFiles(HDROP drop) {
+    const DroppedFiles files(drop);
+    // A disabled window is behind a modal box or dialog, which the drop must not slip past.
+    if (cutRunning_ || !IsWindowEnabled(hwnd_)) return;
+    const std::optional<std::wstring> path = files.first();
+    if (!path || path->size() >= fileName_.size()) return;
+    // The next open dialog starts from the dropped file, as after choosing it there.
+    std::fill(std::copy(path->begin(), path->end(), fileName_.begin()), fileName_.end(), L'\0');
+    chooseSource(utf16(*path));
+}
+
+void frmTarnvel::chooseSource(const std::u16string& path) {
     setText(hwnd_, IDC_LABEL1, path);
     const SelectionDisplay display = displayAfterChoosing(inspectSource(path));
     setText(hwnd_, IDC_LABEL3, display.sizeText);

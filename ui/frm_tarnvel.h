@@ -2,6 +2,7 @@
 // The main window: shows what the core decides and keeps SelectionState.
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -29,6 +30,9 @@ private:
     void layOut(UINT dpi);
     void paintSeparators();
     void onCommand(int id);
+    void onDropFiles(HDROP drop);
+    // The dialog and a drop both end here, so a file is taken the same way whichever chose it.
+    void chooseSource(const std::u16string& path);
 
     void Command1_Click();
     void Command2_Click();

@@ -71,6 +71,19 @@ TEST_F(Busy, ASecondClickStartsNoSecondCut) {
     EXPECT_TRUE(holds(source, bytes));
 }
 
+TEST_F(Busy, ADropDuringTheCutIsIgnored) {
+    const std::wstring other = writeSource("別.jpeg", pattern(9000));
+    app.clickCut();
+    ASSERT_TRUE(waitUntil([&] { return !app.enabled(IDC_COMMAND1); }, kWaitMs)) << "the cut did not start";
+    app.dropFiles({other});
+    EXPECT_EQ(app.dismissBox(60000), kDone);
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(source));
+    EXPECT_EQ(app.text(IDC_LABEL3), "60000500Byte");
+    EXPECT_EQ(app.cut("2"), kDone) << "the extension must still be the cut file's";
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 2000));
+    EXPECT_FALSE(exists(outputFor(L"jpeg")));
+}
+
 TEST_F(Busy, ClosingWaitsForTheCutAndItsMessage) {
     app.clickCut();
     PostMessageW(app.main(), WM_CLOSE, 0, 0);

@@ -1,7 +1,9 @@
 #include "driver.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -182,8 +184,7 @@ HWND App::openFileDialog() {
         kWaitMs, "the open dialog");
 }
 
-void App::chooseFile(const std::wstring& path) {
-    HWND dialog = openFileDialog();
+HWND App::fileNameField(HWND dialog) const {
     HWND field = GetDlgItem(dialog, kFileNameComboId);
     // Wine nests the field as ComboBoxEx32 > ComboBox > Edit.
     if (className(field) != L"Edit")
@@ -196,10 +197,46 @@ void App::chooseFile(const std::wstring& path) {
             },
             reinterpret_cast<LPARAM>(&field));
     if (className(field) != L"Edit") fail("the open dialog has no file name field");
-    send(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    return field;
+}
+
+void App::chooseFile(const std::wstring& path) {
+    HWND dialog = openFileDialog();
+    send(fileNameField(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     post(dialog, WM_COMMAND, IDOK);
     if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs)) fail("the open dialog did not accept " + utf8(path));
     // A sent message is handled only once the click handler has returned.
+    send(main_, WM_NULL);
+}
+
+std::string App::fileDialogStartName() {
+    HWND dialog = openFileDialog();
+    std::string name = e2e::text(fileNameField(dialog));
+    post(dialog, WM_COMMAND, IDCANCEL);
+    if (!waitUntil([&] { return !IsWindow(dialog); }, kWaitMs)) fail("the open dialog did not close on cancel");
+    send(main_, WM_NULL);
+    return name;
+}
+
+void App::dropFiles(const std::vector<std::wstring>& paths) const {
+    std::vector<wchar_t> names;
+    for (const auto& path : paths) names.insert(names.end(), path.c_str(), path.c_str() + path.size() + 1);
+    names.push_back(L'\0');
+    DROPFILES header{};
+    header.pFiles = sizeof header;
+    header.fWide = TRUE;
+    std::vector<char> block(sizeof header + names.size() * sizeof(wchar_t));
+    std::memcpy(block.data(), &header, sizeof header);
+    std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
+
+    // The handle must be valid in the program's own address space, as the
+    // shell's is: a fixed block there, which GlobalLock hands back as it is.
+    void* remote = VirtualAllocEx(process_.get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote || !WriteProcessMemory(process_.get(), remote, block.data(), block.size(), nullptr))
+        fail("could not place the drop in the program");
+    // Sent rather than posted, so the WM_NULL behind it returns only once the
+    // drop has been taken (or a box it raised is up).
+    if (!SendNotifyMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) fail("WM_DROPFILES failed");
     send(main_, WM_NULL);
 }
 

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace e2e {
 
@@ -80,6 +81,12 @@ public:
     void chooseFile(const std::wstring& path);
     void cancelFileDialog();
 
+    // Files dropped from Explorer: a WM_DROPFILES with the DROPFILES block
+    // that DragQueryFileW reads, posted as the shell posts it.
+    void dropFiles(const std::vector<std::wstring>& paths) const;
+    // The name the open dialog starts with; the dialog is then cancelled.
+    std::string fileDialogStartName();
+
     void setSize(const std::string& digits);
     void clickCut() const;
     // Sets the size, presses Cut開始 and returns the box that answers it,
@@ -102,6 +109,7 @@ public:
 
 private:
     HWND openFileDialog();
+    HWND fileNameField(HWND dialog) const;
 
     Handle process_;
     DWORD pid_ = 0;
