@@ -20,13 +20,13 @@ const int kLowerBound = scaled(1);
 
 void ProgressBar::attach(HWND bar) {
     bar_ = bar;
-    SendMessageW(bar_, PBM_SETRANGE32, kLowerBound, scaled(100));
+    SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), scaled(100));
     pending_ = shown_ = kLowerBound;
-    SendMessageW(bar_, PBM_SETPOS, kLowerBound, 0);
+    SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(kLowerBound), 0);
 }
 
 void ProgressBar::setUpperBound(float upper) {
-    SendMessageW(bar_, PBM_SETRANGE32, kLowerBound, scaled(upper));
+    SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), scaled(upper));
     // The first pass of a cut runs at once, so input queued before it is
     // seen while the cut is running.
     lastPump_ = {};
