@@ -18,6 +18,8 @@ private:
     explicit frmAbout(HWND owner);
     template <typename Window>
     friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM);
+    // Called by the friend above, which cppcheck does not follow.
+    // cppcheck-suppress unusedPrivateFunction
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut(UINT dpi);
     void cmdOK_Click();

@@ -14,7 +14,7 @@ namespace {
 // Every bound the progress scale produces is a multiple of 1/128.
 int scaled(float value) { return static_cast<int>(std::lround(value * TARNVEL_PROGRESS_SCALE)); }
 
-const int kLowerBound = scaled(1);
+constexpr int kLowerBound = TARNVEL_PROGRESS_SCALE;  // scaled(1)
 
 }  // namespace
 

@@ -36,8 +36,8 @@ constexpr int kFileNameComboId = 0x047C;
 
 std::string utf8(const std::wstring& text) {
     if (text.empty()) return {};
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                         nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
     return out;
@@ -166,7 +166,8 @@ public:
         process_ = info.hProcess;
         CloseHandle(info.hThread);
         pid_ = info.dwProcessId;
-        main_ = waitTopLevel(pid_, [](HWND w) { return className(w) == TARNVEL_MAIN_CLASS; }, "the main window");
+        main_ = waitTopLevel(
+            pid_, [](HWND w) { return className(w) == TARNVEL_MAIN_CLASS; }, "the main window");
     }
 
     ~Tarnvel() {
@@ -362,8 +363,9 @@ std::wstring windowsPath(std::wstring path) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: tarnvel-real-cut TARNVEL_EXE SOURCE ROUNDS\n"
-                             "  SOURCE (a Windows path) must hold at least %lld bytes\n",
+        std::fprintf(stderr,
+                     "usage: tarnvel-real-cut TARNVEL_EXE SOURCE ROUNDS\n"
+                     "  SOURCE (a Windows path) must hold at least %lld bytes\n",
                      kOutputBytes);
         return 2;
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "tarnvel/text.h"
@@ -16,7 +17,7 @@ namespace {
 
 // The streams read ahead and write behind in chunks this size; the copy
 // itself still moves one 1000-byte block at a time.
-constexpr std::size_t kStreamBufferBytes = 64 * 1024;
+constexpr std::size_t kStreamBufferBytes = std::size_t{64} * 1024;
 
 double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
@@ -45,8 +46,12 @@ bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b) 
 
 class Cut {
 public:
-    Cut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output, const FailureReason& reason)
-        : request_(request), sink_(sink), source_(toPath(request.sourcePath)), output_(output), reason_(reason) {}
+    Cut(const CutRequest& request, ProgressSink& sink, std::filesystem::path output, const FailureReason& reason)
+        : request_(request),
+          sink_(sink),
+          source_(toPath(request.sourcePath)),
+          output_(std::move(output)),
+          reason_(reason) {}
 
     MessageNotice run() {
         const std::int16_t intShift = progressScaleFor(request_.value);

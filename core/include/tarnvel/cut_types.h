@@ -13,8 +13,8 @@ inline constexpr std::int32_t kBlockBytes = 1000;
 // The largest file the 32-bit size fields can describe.
 inline constexpr std::int64_t kMaxSourceBytes = 2147483647;
 
-inline const std::u16string kAppTitle = u"Tarnvel";
-inline const std::u16string kErrorTitle = u"エラー";
+inline constexpr char16_t kAppTitle[] = u"Tarnvel";
+inline constexpr char16_t kErrorTitle[] = u"エラー";
 
 // What the main window remembers of the chosen source between presses.
 struct SelectionState {
