@@ -26,7 +26,8 @@ void ProgressBar::attach(HWND bar) {
 }
 
 void ProgressBar::setUpperBound(float upper) {
-    SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), scaled(upper));
+    upper_ = scaled(upper);
+    SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), upper_);
     // The first pass of a cut runs at once, so input queued before it is
     // seen while the cut is running.
     lastPump_ = {};
@@ -34,8 +35,9 @@ void ProgressBar::setUpperBound(float upper) {
 
 void ProgressBar::setPosition(float position) {
     pending_ = scaled(position);
-    // An empty bar means the cut is over: show it without waiting a frame.
-    if (pending_ == kLowerBound) draw();
+    // The ends are shown without waiting a frame: a full bar while the output
+    // is closed, an empty one once the cut is over.
+    if (pending_ == kLowerBound || pending_ == upper_) draw();
 }
 
 void ProgressBar::letPendingEventsRun() {

@@ -28,6 +28,7 @@ private:
     void draw();
 
     HWND bar_ = nullptr;
+    int upper_ = 0;
     int pending_ = 0;
     int shown_ = 0;
     Clock::time_point lastPump_{};

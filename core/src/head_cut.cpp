@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <future>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -18,6 +21,8 @@ namespace {
 // The streams read ahead and write behind in chunks this size; the copy
 // itself still moves one 1000-byte block at a time.
 constexpr std::size_t kStreamBufferBytes = std::size_t{64} * 1024;
+
+constexpr std::chrono::milliseconds kCloseWait{5};
 
 double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
@@ -86,23 +91,34 @@ public:
             sink_.setPosition(static_cast<float>(progressPositionFor(i, intShift)));
         }
 
-        if (!closeBoth(source, output)) return writeFailure();
+        if (const auto reason = closeBoth(source, output)) return writeFailure(*reason);
         return {u"完了。", NoticeIcon::None, std::nullopt};
     }
 
 private:
     // The source first; the output's last bytes reach the disk only on close.
-    static bool closeBoth(std::ifstream& source, std::ofstream& output) {
+    // That close can take long (Wine on ext4 writes a truncated file out in
+    // full there), so it runs aside while the window goes on answering. The
+    // reason is read on the closing thread, where the error was left.
+    std::optional<std::u16string> closeBoth(std::ifstream& source, std::ofstream& output) {
         source.close();
-        errno = 0;
-        output.close();
-        return !output.fail();
+        auto closing = std::async(std::launch::async, [&]() -> std::optional<std::u16string> {
+            errno = 0;
+            output.close();
+            if (!output.fail()) return std::nullopt;
+            return reason_();
+        });
+        while (closing.wait_for(kCloseWait) != std::future_status::ready) sink_.letPendingEventsRun();
+        return closing.get();
     }
 
-    MessageNotice writeFailure() { return failure(u"出力ファイルに書き込めません。", output_, reason_()); }
+    MessageNotice writeFailure() { return writeFailure(reason_()); }
+    MessageNotice writeFailure(const std::u16string& reason) {
+        return failure(u"出力ファイルに書き込めません。", output_, reason);
+    }
 
     MessageNotice shrunkSource(std::int64_t copied, std::ifstream& source, std::ofstream& output) {
-        if (!closeBoth(source, output)) return writeFailure();
+        if (const auto reason = closeBoth(source, output)) return writeFailure(*reason);
         return {u"元のファイルが途中で終わりました。\n" + pathText(source_) + u"\n" + decimalText(copied) +
                     u"Byteだけを" + pathText(output_) + u"にコピーしました。",
                 NoticeIcon::Exclamation, kErrorTitle};
