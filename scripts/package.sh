@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Tarnvel.exe for Windows and packs Tarnvel-<version>-win64.zip.
+# Usage: package.sh [BUILD_FOLDER]   (default build/package)
+# File times in the zip come from SOURCE_DATE_EPOCH, by default the time of
+# the last commit, so the same commit always gives the same zip.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+scripts/install-deps.sh
+dir=${1:-build/package}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+
+cmake --preset windows-cross -B "$dir" -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$dir" --target Tarnvel >/dev/null
+(cd "$dir" && cpack -G ZIP >/dev/null)
+ls "$PWD/$dir"/package/Tarnvel-*-win64.zip
