@@ -27,6 +27,7 @@ double readSizeValue(std::u16string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isDigit(text[i])) number += static_cast<char>(text[i++]);
     if (number.empty()) return 0;
+    const std::size_t integerDigits = number.size();
     if (i < text.size() && text[i] == u'.') {
         number += '.';
         for (++i; i < text.size() && isDigit(text[i]); ++i) number += static_cast<char>(text[i]);
@@ -34,7 +35,10 @@ double readSizeValue(std::u16string_view text) {
 
     double value = 0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error == std::errc::result_out_of_range) return std::numeric_limits<double>::infinity();
+    // from_chars says "out of range" both ways: a whole part above zero
+    // overflowed, a fraction of zeros under the smallest double underflowed.
+    if (error == std::errc::result_out_of_range)
+        return number.find_first_not_of('0') < integerDigits ? std::numeric_limits<double>::infinity() : 0.0;
     return value;
 }
 

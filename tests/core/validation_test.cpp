@@ -95,6 +95,8 @@ TEST(SizeText, LeadingNumberIsReadExactly) {
         {u"2147483648", 2147483648.0},
         {u"0.1", 0.1},
         {zeros400 + u"7", 7},
+        {u"0." + zeros400 + u"1", 0},  // below the smallest double: zero, not infinity
+        {zeros400 + u"." + zeros400 + u"1", 0},
         {u"３", 0},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(readSizeValue(text), value) << narrow(text.substr(0, 20));
