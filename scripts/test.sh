@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: natively, then the Windows build
-# under Wine on a virtual display.
+# Builds everything and runs every test and check: static checks, the core
+# natively and under the sanitizers, short fuzz runs, the Windows build under
+# Wine on a virtual display, and the reproducibility of the package.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
@@ -9,10 +10,25 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
+step() { echo; echo "== $*"; }
+
+step "static checks"
+scripts/lint.sh
+
+step "core, native"
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
 
+step "core, AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize
+cmake --build --preset sanitize
+ctest --preset sanitize
+
+step "fuzzing, 30 s a target"
+scripts/fuzz.sh 30
+
+step "Windows build under Wine"
 source scripts/wine-env.sh
 # A Wine server left from an earlier display would hold windows on a dead one.
 wineserver -k 2>/dev/null || true
@@ -20,3 +36,6 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows-cross
 cmake --build --preset windows-cross
 ctest --preset windows-cross
+
+step "reproducible package"
+scripts/check-reproducible.sh
