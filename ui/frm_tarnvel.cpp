@@ -182,7 +182,7 @@ void frmTarnvel::onDropFiles(HDROP drop) {
 
 void frmTarnvel::chooseSource(const std::u16string& path) {
     setText(hwnd_, IDC_LABEL1, path);
-    const SelectionDisplay display = displayAfterChoosing(inspectSource(path));
+    const SelectionDisplay display = displayAfterChoosing(measureSource(path));
     setText(hwnd_, IDC_LABEL3, display.sizeText);
     setText(hwnd_, IDC_LABEL5, display.rangeText);
     selection_ = display.state;

@@ -14,8 +14,8 @@ std::u16string extensionFor(std::u16string_view path) {
     return std::u16string(lastFour);
 }
 
-Inspection inspectSource(std::u16string_view path) {
-    Inspection result;
+Measurement measureSource(std::u16string_view path) {
+    Measurement result;
     result.info.path = std::u16string(path);
     if (path.empty()) return result;
 
@@ -28,7 +28,7 @@ Inspection inspectSource(std::u16string_view path) {
     }
     if (error) return result;
     if (size > static_cast<std::uintmax_t>(kMaxSourceBytes)) {
-        result.outcome = InspectOutcome::TooLarge;
+        result.outcome = MeasureOutcome::TooLarge;
         return result;
     }
 
@@ -38,7 +38,7 @@ Inspection inspectSource(std::u16string_view path) {
     info.strExt = extensionFor(path);
     info.sizeText = decimalText(info.sizeBytes) + u"Byte";
     info.rangeText = u"2～" + decimalText(info.lngMaxBlocks);
-    result.outcome = InspectOutcome::Measured;
+    result.outcome = MeasureOutcome::Measured;
     return result;
 }
 
@@ -47,16 +47,16 @@ MessageNotice tooLargeNotice() {
             NoticeIcon::Exclamation, kErrorTitle};
 }
 
-SelectionDisplay displayAfterChoosing(const Inspection& inspection) {
+SelectionDisplay displayAfterChoosing(const Measurement& measurement) {
     SelectionDisplay display;
-    switch (inspection.outcome) {
-    case InspectOutcome::Measured:
-        display.sizeText = inspection.info.sizeText;
-        display.rangeText = inspection.info.rangeText;
-        display.state = {inspection.info.lngMaxBlocks, inspection.info.strExt};
+    switch (measurement.outcome) {
+    case MeasureOutcome::Measured:
+        display.sizeText = measurement.info.sizeText;
+        display.rangeText = measurement.info.rangeText;
+        display.state = {measurement.info.lngMaxBlocks, measurement.info.strExt};
         break;
-    case InspectOutcome::TooLarge: display.notice = tooLargeNotice(); break;
-    case InspectOutcome::Unreadable: break;
+    case MeasureOutcome::TooLarge: display.notice = tooLargeNotice(); break;
+    case MeasureOutcome::Unreadable: break;
     }
     return display;
 }

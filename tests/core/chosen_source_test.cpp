@@ -10,7 +10,7 @@ using testing::ScratchFolder;
 
 std::string narrow(const std::u16string& text) { return {text.begin(), text.end()}; }
 
-TEST(Inspection, SizeLimitAndTextsFollowTheByteCount) {
+TEST(Measurement, SizeLimitAndTextsFollowTheByteCount) {
     struct Case {
         std::size_t bytes;
         std::int32_t maxBlocks;
@@ -29,8 +29,8 @@ TEST(Inspection, SizeLimitAndTextsFollowTheByteCount) {
     for (const Case& c : cases) {
         const auto path = folder / u"clip.mpg";
         testing::writeFile(path, testing::patternBytes(c.bytes));
-        const Inspection result = inspectSource(pathText(path));
-        ASSERT_EQ(result.outcome, InspectOutcome::Measured) << c.bytes;
+        const Measurement result = measureSource(pathText(path));
+        ASSERT_EQ(result.outcome, MeasureOutcome::Measured) << c.bytes;
         EXPECT_EQ(result.info.sizeBytes, static_cast<std::int32_t>(c.bytes));
         EXPECT_EQ(result.info.lngMaxBlocks, c.maxBlocks) << c.bytes;
         EXPECT_EQ(result.info.sizeText, c.sizeText) << narrow(result.info.sizeText);
@@ -40,7 +40,7 @@ TEST(Inspection, SizeLimitAndTextsFollowTheByteCount) {
     }
 }
 
-TEST(Inspection, ExtensionIsTheLastThreeOrFourCodeUnits) {
+TEST(Measurement, ExtensionIsTheLastThreeOrFourCodeUnits) {
     const std::pair<std::u16string, std::u16string> cases[] = {
         {u"C:\\data\\movie.mpg", u"mpg"},
         {u"C:\\data\\photo.jpeg", u"jpeg"},
@@ -57,80 +57,80 @@ TEST(Inspection, ExtensionIsTheLastThreeOrFourCodeUnits) {
     for (const auto& [path, ext] : cases) EXPECT_EQ(extensionFor(path), ext) << narrow(path);
 }
 
-TEST(Inspection, UnmeasurablePathsFailWithoutTexts) {
+TEST(Measurement, UnmeasurablePathsFailWithoutTexts) {
     ScratchFolder folder;
     const std::u16string paths[] = {u"", pathText(folder / u"missing.mpg"), pathText(folder.path())};
     for (const auto& path : paths) {
-        const Inspection result = inspectSource(path);
-        EXPECT_EQ(result.outcome, InspectOutcome::Unreadable) << narrow(path);
+        const Measurement result = measureSource(path);
+        EXPECT_EQ(result.outcome, MeasureOutcome::Unreadable) << narrow(path);
         EXPECT_EQ(result.info.path, path);
         EXPECT_TRUE(result.info.sizeText.empty());
     }
 }
 
-TEST(Inspection, ReinspectingAGrownFileShowsTheNewSize) {
+TEST(Measurement, RemeasuringAGrownFileShowsTheNewSize) {
     ScratchFolder folder;
     const auto path = folder / u"grow.bin";
     testing::writeFile(path, testing::patternBytes(2500));
-    EXPECT_EQ(inspectSource(pathText(path)).info.lngMaxBlocks, 2);
+    EXPECT_EQ(measureSource(pathText(path)).info.lngMaxBlocks, 2);
     testing::writeFile(path, testing::patternBytes(7100));
-    const Inspection again = inspectSource(pathText(path));
+    const Measurement again = measureSource(pathText(path));
     EXPECT_EQ(again.info.lngMaxBlocks, 7);
     EXPECT_EQ(again.info.sizeText, u"7100Byte");
 }
 
-TEST(Inspection, JapaneseAndNonBmpNamesAreMeasured) {
+TEST(Measurement, JapaneseAndNonBmpNamesAreMeasured) {
     ScratchFolder folder;
     for (const std::u16string name : {u"動画クリップ.mpg", u"\U0001F3AC映画.webm"}) {
         const auto path = folder / name;
         testing::writeFile(path, testing::patternBytes(4321));
-        const Inspection result = inspectSource(pathText(path));
-        ASSERT_EQ(result.outcome, InspectOutcome::Measured) << narrow(name);
+        const Measurement result = measureSource(pathText(path));
+        ASSERT_EQ(result.outcome, MeasureOutcome::Measured) << narrow(name);
         EXPECT_EQ(result.info.sizeText, u"4321Byte");
         EXPECT_EQ(result.info.strExt, extensionFor(name));
     }
 }
 
 // Sparse files keep these cheap; the size is what matters, not the content.
-TEST(Inspection, SizesBeyondThe32BitFieldsAreRefusedNotWrapped) {
+TEST(Measurement, SizesBeyondThe32BitFieldsAreRefusedNotWrapped) {
     ScratchFolder folder;
     const auto path = folder / u"huge.bin";
     testing::writeFile(path, {});
 
     std::filesystem::resize_file(path, 2147483647);
-    const Inspection largest = inspectSource(pathText(path));
-    ASSERT_EQ(largest.outcome, InspectOutcome::Measured);
+    const Measurement largest = measureSource(pathText(path));
+    ASSERT_EQ(largest.outcome, MeasureOutcome::Measured);
     EXPECT_EQ(largest.info.sizeText, u"2147483647Byte");
     EXPECT_EQ(largest.info.lngMaxBlocks, 2147483);
 
     for (const std::uintmax_t size : {2147483648ull, 4294967296ull + 5000}) {
         std::filesystem::resize_file(path, size);
-        const Inspection result = inspectSource(pathText(path));
-        EXPECT_EQ(result.outcome, InspectOutcome::TooLarge) << size;
+        const Measurement result = measureSource(pathText(path));
+        EXPECT_EQ(result.outcome, MeasureOutcome::TooLarge) << size;
     }
 }
 
-Inspection pathOnly(InspectOutcome outcome, std::u16string path) {
-    Inspection inspection;
-    inspection.outcome = outcome;
-    inspection.info.path = std::move(path);
-    return inspection;
+Measurement pathOnly(MeasureOutcome outcome, std::u16string path) {
+    Measurement measurement;
+    measurement.outcome = outcome;
+    measurement.info.path = std::move(path);
+    return measurement;
 }
 
 TEST(Selection, WhatTheWindowKeepsAfterAChoice) {
-    Inspection measured{InspectOutcome::Measured, {u"C:\\a.mpg", 12345, 12, u"mpg", u"12345Byte", u"2～12"}};
+    Measurement measured{MeasureOutcome::Measured, {u"C:\\a.mpg", 12345, 12, u"mpg", u"12345Byte", u"2～12"}};
     const SelectionDisplay shown = displayAfterChoosing(measured);
     EXPECT_EQ(shown.sizeText, u"12345Byte");
     EXPECT_EQ(shown.rangeText, u"2～12");
     EXPECT_EQ(shown.state, (SelectionState{12, u"mpg"}));
     EXPECT_FALSE(shown.notice);
 
-    const SelectionDisplay unreadable = displayAfterChoosing(pathOnly(InspectOutcome::Unreadable, u"C:\\gone.mpg"));
+    const SelectionDisplay unreadable = displayAfterChoosing(pathOnly(MeasureOutcome::Unreadable, u"C:\\gone.mpg"));
     EXPECT_EQ(unreadable.state, SelectionState{});
     EXPECT_TRUE(unreadable.sizeText.empty() && unreadable.rangeText.empty());
     EXPECT_FALSE(unreadable.notice);
 
-    const SelectionDisplay tooLarge = displayAfterChoosing(pathOnly(InspectOutcome::TooLarge, u"C:\\big.iso"));
+    const SelectionDisplay tooLarge = displayAfterChoosing(pathOnly(MeasureOutcome::TooLarge, u"C:\\big.iso"));
     EXPECT_EQ(tooLarge.state, SelectionState{});
     ASSERT_TRUE(tooLarge.notice);
     EXPECT_EQ(tooLarge.notice->icon, NoticeIcon::Exclamation);

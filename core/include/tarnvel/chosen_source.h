@@ -9,18 +9,18 @@
 
 namespace tarnvel {
 
-enum class InspectOutcome {
+enum class MeasureOutcome {
     Measured,
     Unreadable,  // missing, a folder, or its length cannot be queried
     TooLarge,    // 2 GiB or more: beyond the 32-bit size fields
 };
 
-struct Inspection {
-    InspectOutcome outcome = InspectOutcome::Unreadable;
+struct Measurement {
+    MeasureOutcome outcome = MeasureOutcome::Unreadable;
     SourceInfo info;  // only path is meaningful unless Measured
 };
 
-Inspection inspectSource(std::u16string_view path);
+Measurement measureSource(std::u16string_view path);
 
 // Last four code units, or the last three when those four start with a dot.
 std::u16string extensionFor(std::u16string_view path);
@@ -37,6 +37,6 @@ struct SelectionDisplay {
 
 // A path that could not be measured leaves no limit or extension behind:
 // they would belong to another file.
-SelectionDisplay displayAfterChoosing(const Inspection& inspection);
+SelectionDisplay displayAfterChoosing(const Measurement& measurement);
 
 }  // namespace tarnvel
