@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -55,6 +56,23 @@ std::wstring wide(std::string_view text) {
     std::wstring out(static_cast<size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
+}
+
+std::wstring windowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+void skipWindowManagerWaits() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tarnvel.exe\\X11 Driver", 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
+    RegCloseKey(key);
 }
 
 void setTarnvelExe(std::wstring path) { exePath = std::move(path); }

@@ -43,6 +43,14 @@ void PrintTo(const Box& box, std::ostream* out);
 
 inline constexpr DWORD kWaitMs = 10000;
 
+// A path from the command line as Windows sees it; Wine shows the Unix root as Z:.
+std::wstring windowsPath(std::wstring path);
+
+// Without a window manager (Xvfb), Wine waits two seconds for one to confirm
+// that each closed message box or dialog is gone; windows it does not hand to
+// a window manager skip that wait. Only Wine reads this key, only for Tarnvel.exe.
+void skipWindowManagerWaits();
+
 // The program under test, as a Windows path; set once from the command line.
 void setTarnvelExe(std::wstring path);
 const std::wstring& tarnvelExe();
