@@ -13,8 +13,7 @@ zip_a=$(scripts/package.sh "$first")
 zip_b=$(scripts/package.sh "$second")
 
 status=0
-for pair in "$first/ui/Tarnvel.exe $second/ui/Tarnvel.exe" "$zip_a $zip_b"; do
-  set -- $pair
+same() {
   if cmp -s "$1" "$2"; then
     echo "same: $(sha256sum "$1" | cut -c1-16)  $(basename "$1")"
   else
@@ -22,7 +21,9 @@ for pair in "$first/ui/Tarnvel.exe $second/ui/Tarnvel.exe" "$zip_a $zip_b"; do
     cmp -l "$1" "$2" | head -5 >&2 || true
     status=1
   fi
-done
+}
+same "$first/ui/Tarnvel.exe" "$second/ui/Tarnvel.exe"
+same "$zip_a" "$zip_b"
 
 # What a user unpacks: the program and its readme, nothing else, no folder.
 contents=$(unzip -Z1 "$zip_a" | sort | tr '\n' ' ')
