@@ -41,10 +41,10 @@ int main(int argc, char** argv) {
     CountingSink sink;
 
     const auto start = std::chrono::steady_clock::now();
-    const tarnvel::MessageNotice notice = tarnvel::runHeadCut(request, sink, utf8Path(argv[2]));
+    const tarnvel::CutOutcome outcome = tarnvel::runHeadCut(request, sink, tarnvel::pathText(utf8Path(argv[2])));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
-    if (notice.icon != tarnvel::NoticeIcon::None) {
+    if (outcome.end != tarnvel::CutEnd::Done) {
         std::fprintf(stderr, "cut failed\n");
         return 1;
     }

@@ -199,8 +199,8 @@ void frmTarnvel::Command1_Click() {
     const auto& request = std::get<CutRequest>(checked);
 
     setCutRunning(true);
-    const MessageNotice outcome = runHeadCut(request, progressBar_, outputPathFor(request.strExt), lastErrorReason);
-    showNotice(hwnd_, outcome);
+    const CutOutcome outcome = runHeadCut(request, progressBar_, outputPathFor(request.strExt));
+    showNotice(hwnd_, outcome.notice);
     setCutRunning(false);
 
     if (closeRequested_) DestroyWindow(hwnd_);

@@ -1,14 +1,11 @@
 #include "tarnvel/head_cut.h"
 
-#include <array>
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
-#include <fstream>
 #include <future>
 #include <optional>
-#include <system_error>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -18,124 +15,113 @@ namespace tarnvel {
 
 namespace {
 
-// The streams read ahead and write behind in chunks this size; the copy
-// itself still moves one 1000-byte block at a time.
-constexpr std::size_t kStreamBufferBytes = std::size_t{64} * 1024;
+// The files are read and written this much at a time: whole blocks, and
+// whole 4 KiB pages too. The copy still goes block by block within it.
+constexpr std::int32_t kChunkBlocks = 4096;
 
 constexpr std::chrono::milliseconds kCloseWait{5};
 
 double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
-MessageNotice failure(const std::u16string& what, const std::filesystem::path& file, const std::u16string& reason) {
-    return {what + u"\n" + pathText(file) + u"\n" + reason, NoticeIcon::Exclamation, kErrorTitle};
-}
-
-// libstdc++ honours a stream buffer only before open, MSVC's only after, so
-// it is offered at both moments.
-template <typename Stream>
-bool openBuffered(Stream& stream, std::vector<char>& buffer, const std::filesystem::path& path,
-                  std::ios::openmode mode) {
-    const auto size = static_cast<std::streamsize>(buffer.size());
-    stream.rdbuf()->pubsetbuf(buffer.data(), size);
-    errno = 0;
-    stream.open(path, mode);
-    if (!stream.is_open()) return false;
-    stream.rdbuf()->pubsetbuf(buffer.data(), size);
-    return true;
-}
-
-bool isSameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+CutOutcome failure(CutEnd end, const std::u16string& what, std::u16string_view file, SystemError error) {
+    return {
+        {what + u"\n" + std::u16string(file) + u"\n" + systemErrorText(error), NoticeIcon::Exclamation, kErrorTitle},
+        end,
+        error};
 }
 
 class Cut {
 public:
-    Cut(const CutRequest& request, ProgressSink& sink, std::filesystem::path output, const FailureReason& reason)
-        : request_(request),
-          sink_(sink),
-          source_(toPath(request.sourcePath)),
-          output_(std::move(output)),
-          reason_(reason) {}
+    Cut(const CutRequest& request, ProgressSink& sink, std::u16string_view output)
+        : request_(request), sink_(sink), outputPath_(output) {}
 
-    MessageNotice run() {
+    CutOutcome run() {
         const std::int16_t intShift = progressScaleFor(request_.value);
         sink_.setUpperBound(progressUpperBoundFor(request_.value));
 
-        if (isSameFile(source_, output_))
-            return {u"元のファイルと出力ファイルが同じです。\n" + pathText(output_) +
-                        u"\n元のファイルを守るため、Cutを中止しました。",
-                    NoticeIcon::Exclamation, kErrorTitle};
+        if (const SystemError error = source_.openForReading(request_.sourcePath))
+            return failure(CutEnd::OpenSource, u"元のファイルを開けません。", request_.sourcePath, error);
+        if (const SystemError error = outputFile_.openForWriting(outputPath_))
+            return failure(CutEnd::CreateOutput, u"出力ファイルを作成できません。", outputPath_, error);
+        // Only now, with both open, can sameness be told for certain; only
+        // once it is ruled out may the output lose its old contents.
+        if (auto refused = refuseSameFile()) return *std::move(refused);
+        if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
-        std::vector<char> sourceBuffer(kStreamBufferBytes), outputBuffer(kStreamBufferBytes);
-        std::ifstream source;
-        if (!openBuffered(source, sourceBuffer, source_, std::ios::binary))
-            return failure(u"元のファイルを開けません。", source_, reason_());
-        std::ofstream output;
-        if (!openBuffered(output, outputBuffer, output_, std::ios::binary | std::ios::out | std::ios::trunc))
-            return failure(u"出力ファイルを作成できません。", output_, reason_());
-
-        std::array<char, kBlockBytes> bytBlock{};
+        std::vector<char> chunk(static_cast<std::size_t>(kChunkBlocks) * kBlockBytes);
         std::int64_t copied = 0;
-        for (std::int32_t i = 1; i <= request_.blocks; ++i) {
-            errno = 0;
-            source.read(bytBlock.data(), bytBlock.size());
-            const std::streamsize got = source.gcount();
-            if (source.bad()) return failure(u"元のファイルを読み込めません。", source_, reason_());
-            output.write(bytBlock.data(), got);
-            if (!output) return writeFailure();
-            copied += got;
-            if (got < kBlockBytes) return shrunkSource(copied, source, output);
+        for (std::int32_t i = 1; i <= request_.blocks;) {
+            const std::int32_t blocksNow = std::min(kChunkBlocks, request_.blocks - i + 1);
+            const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
+            const Transfer got = source_.read(wanted);
+            if (got.error)
+                return failure(CutEnd::Read, u"元のファイルを読み込めません。", request_.sourcePath, got.error);
+            if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
+            copied += static_cast<std::int64_t>(got.bytes);
 
-            sink_.letPendingEventsRun();
-            sink_.setPosition(static_cast<float>(progressPositionFor(i, intShift)));
+            // Each block read and written in full counts on the bar; a part
+            // of one means the source ended early.
+            const auto wholeBlocks = static_cast<std::int32_t>(got.bytes / kBlockBytes);
+            for (std::int32_t b = 0; b < wholeBlocks; ++b, ++i) {
+                sink_.letPendingEventsRun();
+                sink_.setPosition(static_cast<float>(progressPositionFor(i, intShift)));
+            }
+            if (wholeBlocks < blocksNow) return sourceEnded(copied);
         }
 
-        if (const auto reason = closeBoth(source, output)) return writeFailure(*reason);
-        return {u"完了。", NoticeIcon::None, std::nullopt};
+        if (const SystemError error = closeBoth()) return writeFailure(error);
+        return {{u"完了。", NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
     }
 
 private:
-    // The source first; the output's last bytes reach the disk only on close.
-    // That close can take long (Wine on ext4 writes a truncated file out in
-    // full there), so it runs aside while the window goes on answering. The
-    // reason is read on the closing thread, where the error was left.
-    std::optional<std::u16string> closeBoth(std::ifstream& source, std::ofstream& output) {
-        source.close();
-        auto closing = std::async(std::launch::async, [&]() -> std::optional<std::u16string> {
-            errno = 0;
-            output.close();
-            if (!output.fail()) return std::nullopt;
-            return reason_();
-        });
+    std::optional<CutOutcome> refuseSameFile() {
+        FileIdentity source, output;
+        if (const SystemError error = source_.identity(source))
+            return failure(CutEnd::OpenSource, u"元のファイルを開けません。", request_.sourcePath, error);
+        if (const SystemError error = outputFile_.identity(output))
+            return failure(CutEnd::CreateOutput, u"出力ファイルを作成できません。", outputPath_, error);
+        if (source != output) return std::nullopt;
+        return CutOutcome{{u"元のファイルと出力ファイルが同じです。\n" + outputPath_ +
+                               u"\n元のファイルを守るため、Cutを中止しました。",
+                           NoticeIcon::Exclamation, kErrorTitle},
+                          CutEnd::SameFile,
+                          kNoError};
+    }
+
+    // The source first; the output's last bytes may reach the disk only on
+    // close. That close can take long (Wine on ext4 writes a truncated file
+    // out in full there), so it runs aside while the window goes on answering.
+    SystemError closeBoth() {
+        source_.close();
+        auto closing = std::async(std::launch::async, [this] { return outputFile_.close(); });
         while (closing.wait_for(kCloseWait) != std::future_status::ready) sink_.letPendingEventsRun();
         return closing.get();
     }
 
-    MessageNotice writeFailure() { return writeFailure(reason_()); }
-    MessageNotice writeFailure(const std::u16string& reason) {
-        return failure(u"出力ファイルに書き込めません。", output_, reason);
+    CutOutcome writeFailure(SystemError error) {
+        return failure(CutEnd::Write, u"出力ファイルに書き込めません。", outputPath_, error);
     }
 
-    MessageNotice shrunkSource(std::int64_t copied, std::ifstream& source, std::ofstream& output) {
-        if (const auto reason = closeBoth(source, output)) return writeFailure(*reason);
-        return {u"元のファイルが途中で終わりました。\n" + pathText(source_) + u"\n" + decimalText(copied) +
-                    u"Byteだけを" + pathText(output_) + u"にコピーしました。",
-                NoticeIcon::Exclamation, kErrorTitle};
+    CutOutcome sourceEnded(std::int64_t copied) {
+        if (const SystemError error = closeBoth()) return writeFailure(error);
+        return {{u"元のファイルが途中で終わりました。\n" + request_.sourcePath + u"\n" + decimalText(copied) +
+                     u"Byteだけを" + outputPath_ + u"にコピーしました。",
+                 NoticeIcon::Exclamation, kErrorTitle},
+                CutEnd::SourceEnded,
+                kNoError};
     }
 
     const CutRequest& request_;
     ProgressSink& sink_;
-    std::filesystem::path source_;
-    std::filesystem::path output_;
-    const FailureReason& reason_;
+    std::u16string outputPath_;
+    // Destroyed in reverse: on a failure, the source is closed first too.
+    File outputFile_;
+    File source_;
 };
 
 }  // namespace
 
-std::filesystem::path outputPathFor(std::u16string_view strExt) {
-    return toPath(u"C:\\tarnvel." + std::u16string(strExt));
-}
+std::u16string outputPathFor(std::u16string_view strExt) { return u"C:\\tarnvel." + std::u16string(strExt); }
 
 std::int16_t progressScaleFor(double value) {
     std::int16_t k = 0;
@@ -152,25 +138,18 @@ std::int32_t progressPositionFor(std::int32_t block, std::int16_t intShift) {
     return position == 0 ? 1 : position;
 }
 
-std::u16string errnoReason() {
-    const int code = errno;
-    const std::string text = std::generic_category().message(code);
-    return std::u16string(text.begin(), text.end()) + u" (errno " + decimalText(code) + u")";
-}
-
-MessageNotice runHeadCut(const CutRequest& request, ProgressSink& sink, const std::filesystem::path& output,
-                         const FailureReason& reason) {
-    MessageNotice notice;
+CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output) {
+    CutOutcome outcome;
     try {
-        notice = Cut(request, sink, output, reason).run();
+        outcome = Cut(request, sink, output).run();
     } catch (const std::exception& e) {
-        const std::string what = e.what();
-        notice = {u"Cutできませんでした。\n" + std::u16string(what.begin(), what.end()), NoticeIcon::Exclamation,
-                  kErrorTitle};
+        outcome = {{u"Cutできませんでした。\n" + asciiToUtf16(e.what()), NoticeIcon::Exclamation, kErrorTitle},
+                   CutEnd::Unexpected,
+                   kNoError};
     }
-    // Streams are closed by now on every road out of run().
+    // Both files are closed by now on every road out of run().
     sink.setPosition(1);
-    return notice;
+    return outcome;
 }
 
 }  // namespace tarnvel

@@ -63,16 +63,27 @@ protected:
         testing::writeFile(path, sources.back().second);
         return path;
     }
+    CutOutcome cut(const std::filesystem::path& source, std::int32_t blocks, const std::filesystem::path& output) {
+        return runHeadCut(requestFor(source, blocks), sink, pathText(output));
+    }
     void TearDown() override {
         for (const auto& [path, bytes] : sources)
             EXPECT_EQ(testing::readFile(path), bytes) << "source changed: " << narrow(pathText(path));
     }
-    void expectFailure(const MessageNotice& notice, std::u16string_view naming) {
+    void expectFailure(const CutOutcome& outcome, CutEnd end, std::u16string_view naming) {
+        const MessageNotice& notice = outcome.notice;
+        EXPECT_EQ(outcome.end, end) << narrow(notice.prompt);
         EXPECT_EQ(notice.icon, NoticeIcon::Exclamation) << narrow(notice.prompt);
         EXPECT_EQ(notice.shownTitle(), u"エラー");
         EXPECT_NE(notice.prompt.find(naming), std::u16string::npos) << narrow(notice.prompt);
         ASSERT_FALSE(sink.calls.empty());
         EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
+    }
+    // The reason shown is the one the system gave for that very call.
+    static void expectReason(const CutOutcome& outcome, SystemError error) {
+        EXPECT_EQ(outcome.error, error) << narrow(outcome.notice.prompt);
+        EXPECT_NE(outcome.notice.prompt.find(systemErrorText(error)), std::u16string::npos)
+            << narrow(outcome.notice.prompt);
     }
 
     ScratchFolder folder;
@@ -80,12 +91,14 @@ protected:
     std::vector<std::pair<std::filesystem::path, std::vector<char>>> sources;
 };
 
-bool isDone(const MessageNotice& notice) { return notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt}; }
+bool isDone(const CutOutcome& outcome) {
+    return outcome.end == CutEnd::Done && outcome.notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt};
+}
 
 TEST(OutputPath, IsAlwaysTarnvelInTheRootOfC) {
-    EXPECT_EQ(pathText(outputPathFor(u"mpg")), u"C:\\tarnvel.mpg");
-    EXPECT_EQ(pathText(outputPathFor(u"jpeg")), u"C:\\tarnvel.jpeg");
-    EXPECT_EQ(pathText(outputPathFor(u"s.gz")), u"C:\\tarnvel.s.gz");
+    EXPECT_EQ(outputPathFor(u"mpg"), u"C:\\tarnvel.mpg");
+    EXPECT_EQ(outputPathFor(u"jpeg"), u"C:\\tarnvel.jpeg");
+    EXPECT_EQ(outputPathFor(u"s.gz"), u"C:\\tarnvel.s.gz");
 }
 
 TEST(ProgressScale, KeepsTheBarWithin32767Steps) {
@@ -121,7 +134,7 @@ TEST(ProgressScale, PositionsNeverFallToZero) {
 TEST_F(HeadCut, CopiesExactlyTheLeadingBlocks) {
     const auto source = makeSource(u"clip.mpg", 2999);
     const auto output = folder / u"out.mpg";
-    EXPECT_TRUE(isDone(runHeadCut(requestFor(source, 2), sink, output)));
+    EXPECT_TRUE(isDone(cut(source, 2, output)));
 
     const auto head = testing::readFile(source);
     EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.begin() + 2000));
@@ -133,7 +146,7 @@ TEST_F(HeadCut, ReportsEveryBlockOnTheScaledBar) {
     const std::int32_t blocks = 32768;
     const auto source = makeSource(u"long.bin", std::size_t{blocks} * 1000 + 17);
     const auto output = folder / u"out.bin";
-    EXPECT_TRUE(isDone(runHeadCut(requestFor(source, blocks), sink, output)));
+    EXPECT_TRUE(isDone(cut(source, blocks, output)));
     EXPECT_EQ(std::filesystem::file_size(output), std::uintmax_t{blocks} * 1000);
 
     EXPECT_EQ(sink.calls.front(), (SinkCall{'U', 16384}));
@@ -148,8 +161,8 @@ TEST_F(HeadCut, ReportsEveryBlockOnTheScaledBar) {
 TEST_F(HeadCut, ShorterCutTruncatesAnEarlierOutput) {
     const auto source = makeSource(u"clip.mpg", 9000);
     const auto output = folder / u"out.mpg";
-    ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 8), sink, output)));
-    ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 3), sink, output)));
+    ASSERT_TRUE(isDone(cut(source, 8, output)));
+    ASSERT_TRUE(isDone(cut(source, 3, output)));
     const auto head = testing::readFile(source);
     EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.begin() + 3000));
 }
@@ -165,52 +178,80 @@ TEST_F(HeadCut, RefusesToCutASourceOntoItself) {
 #endif
     for (const auto& output : spellings) {
         sink.calls.clear();
-        const MessageNotice notice = runHeadCut(requestFor(source, 3), sink, output);
-        expectFailure(notice, u"同じ");
+        expectFailure(cut(source, 3, output), CutEnd::SameFile, u"同じ");
     }
 }
 
 TEST_F(HeadCut, ShrunkSourceStopsAtItsEnd) {
     const auto source = makeSource(u"shrunk.mpg", 3500);
     const auto output = folder / u"out.mpg";
-    const MessageNotice notice = runHeadCut(requestFor(source, 5), sink, output);
-    expectFailure(notice, u"3500Byte");
+    expectFailure(cut(source, 5, output), CutEnd::SourceEnded, u"3500Byte");
     EXPECT_EQ(testing::readFile(output), testing::readFile(source));
 
     const auto exact = makeSource(u"exact.mpg", 3000);
-    expectFailure(runHeadCut(requestFor(exact, 4), sink, output), u"3000Byte");
+    expectFailure(cut(exact, 4, output), CutEnd::SourceEnded, u"3000Byte");
     EXPECT_EQ(std::filesystem::file_size(output), 3000u);
+
+    // The end falls inside the first chunk read, and again in a later one.
+    const auto longer = makeSource(u"longer.mpg", 4096 * 1000 + 2500);
+    expectFailure(cut(longer, 4100, output), CutEnd::SourceEnded, u"4098500Byte");
+    EXPECT_EQ(testing::readFile(output), testing::readFile(longer));
 }
 
-TEST_F(HeadCut, OpenFailuresNameTheFile) {
+TEST_F(HeadCut, OpenFailuresNameTheFileAndTheSystemsReason) {
     const auto source = makeSource(u"clip.mpg", 5000);
     const auto missingDir = folder / u"no-such-folder";
-    expectFailure(runHeadCut(requestFor(source, 2), sink, missingDir / "out.mpg"), u"no-such-folder");
+    const CutOutcome noFolder = cut(source, 2, missingDir / "out.mpg");
+    expectFailure(noFolder, CutEnd::CreateOutput, u"no-such-folder");
+#ifdef _WIN32
+    expectReason(noFolder, 3);  // ERROR_PATH_NOT_FOUND
+#else
+    expectReason(noFolder, ENOENT);
+#endif
 
     const auto gone = folder / u"gone.mpg";
     const auto output = folder / u"out.mpg";
-    expectFailure(runHeadCut(requestFor(gone, 2), sink, output), u"gone.mpg");
-    EXPECT_FALSE(std::filesystem::exists(output));
+    const CutOutcome noSource = cut(gone, 2, output);
+    expectFailure(noSource, CutEnd::OpenSource, u"gone.mpg");
+#ifdef _WIN32
+    expectReason(noSource, 2);  // ERROR_FILE_NOT_FOUND
+#else
+    expectReason(noSource, ENOENT);
+#endif
+    EXPECT_FALSE(std::filesystem::exists(output)) << "the source is opened before the output";
 
     // A name no platform can open must still come back as a notice.
     const CutRequest broken{u"clip\xD800.mpg", 2, 2, u"mpg"};
-    MessageNotice notice;
-    EXPECT_NO_THROW(notice = runHeadCut(broken, sink, output));
-    EXPECT_EQ(notice.icon, NoticeIcon::Exclamation);
+    CutOutcome outcome;
+    EXPECT_NO_THROW(outcome = runHeadCut(broken, sink, pathText(output)));
+    EXPECT_EQ(outcome.notice.icon, NoticeIcon::Exclamation);
+}
+
+TEST_F(HeadCut, AnExistingOutputKeepsItsBytesUntilSamenessIsRuledOut) {
+    const auto source = makeSource(u"clip.mpg", 5000);
+    const auto output = folder / u"out.mpg";
+    testing::writeFile(output, testing::patternBytes(9000));
+    std::filesystem::remove(source);
+    expectFailure(cut(source, 2, output), CutEnd::OpenSource, u"clip.mpg");
+    EXPECT_EQ(testing::readFile(output), testing::patternBytes(9000));
+    sources.clear();
 }
 
 #ifndef _WIN32
-TEST_F(HeadCut, FullDiskIsReportedNotCompleted) {
+TEST_F(HeadCut, FullDiskIsReportedWithItsOwnReason) {
     const auto source = makeSource(u"clip.mpg", 300000);
-    expectFailure(runHeadCut(requestFor(source, 300), sink, "/dev/full"), u"/dev/full");
+    expectReason(cut(source, 300, "/dev/full"), ENOSPC);
+    expectFailure(cut(source, 5, "/dev/full"), CutEnd::Write, u"/dev/full");
+}
 
-    // Small enough to sit in the stream's buffer until the close, which then
-    // fails; its reason must still be the system's, not an empty one.
-    sink.calls.clear();
-    const MessageNotice notice = runHeadCut(requestFor(source, 5), sink, "/dev/full");
-    expectFailure(notice, u"/dev/full");
-    EXPECT_NE(notice.prompt.find(u"(errno " + decimalText(ENOSPC) + u")"), std::u16string::npos)
-        << narrow(notice.prompt);
+TEST_F(HeadCut, AReadErrorIsReportedAsOneNotAsAShortSource) {
+    // A folder opens for reading here, and every read of it fails.
+    const auto source = folder / u"folder.mpg";
+    std::filesystem::create_directory(source);
+    const CutOutcome outcome = cut(source, 2, folder / u"out.mpg");
+    expectFailure(outcome, CutEnd::Read, u"folder.mpg");
+    expectReason(outcome, EISDIR);
+    EXPECT_NE(outcome.notice.prompt.find(u"読み込めません"), std::u16string::npos) << narrow(outcome.notice.prompt);
 }
 #else
 TEST_F(HeadCut, WritesIntoTheRootOfDriveC) {
@@ -219,7 +260,13 @@ TEST_F(HeadCut, WritesIntoTheRootOfDriveC) {
     ASSERT_TRUE(isDone(runHeadCut(requestFor(source, 4), sink, output)));
     const auto head = testing::readFile(source);
     EXPECT_EQ(testing::readFile(L"C:\\tarnvel.tvt"), std::vector<char>(head.begin(), head.begin() + 4000));
-    std::filesystem::remove(output);
+    std::filesystem::remove(toPath(output));
+}
+
+TEST_F(HeadCut, AFolderAsSourceIsRefusedWithTheSystemsReason) {
+    const auto source = folder / u"folder.mpg";
+    std::filesystem::create_directory(source);
+    expectReason(cut(source, 2, folder / u"out.mpg"), 5);  // ERROR_ACCESS_DENIED
 }
 #endif
 

@@ -1,0 +1,71 @@
+#pragma once
+// The few file operations a cut needs, straight over the system's own calls:
+// each failure comes back with the code the system set at that very call,
+// before any other library call can overwrite it.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tarnvel {
+
+// GetLastError() on Windows, errno elsewhere; 0 is success.
+using SystemError = std::uint32_t;
+inline constexpr SystemError kNoError = 0;
+
+// Volume and file index: one file however it is reached (another drive
+// letter, a network name of this machine, a hard link).
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+struct Transfer {
+    std::size_t bytes = 0;
+    SystemError error = kNoError;
+};
+
+class File {
+public:
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Others may go on reading and writing it: a recording that another
+    // program is still writing can be cut.
+    SystemError openForReading(std::u16string_view path);
+    // Created when missing and never emptied here, so that sameness with the
+    // source can be checked before anything is lost. Others may read it, but
+    // no one else may write it while the cut runs.
+    SystemError openForWriting(std::u16string_view path);
+
+    // Fills the buffer unless the file ends first.
+    Transfer read(std::span<char> buffer);
+    SystemError writeAll(std::span<const char> bytes);
+    // Empties the file and starts writing again at its first byte.
+    SystemError truncate();
+    SystemError identity(FileIdentity& out) const;
+    SystemError close();
+
+    bool isOpen() const;
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+};
+
+// The system's own words for a code, in English or the C library's locale;
+// the window passes its own, in the user's language.
+std::u16string systemErrorText(SystemError code);
+
+}  // namespace tarnvel

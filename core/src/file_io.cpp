@@ -1,0 +1,235 @@
+#include "tarnvel/file_io.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+#include "tarnvel/text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace tarnvel {
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+#ifdef _WIN32
+
+namespace {
+
+SystemError lastError() { return static_cast<SystemError>(GetLastError()); }
+
+std::wstring widePath(std::u16string_view path) { return {path.begin(), path.end()}; }
+
+// One call moves at most this much, well inside a DWORD.
+constexpr std::size_t kMaxCallBytes = std::size_t{1} << 30;
+
+}  // namespace
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::exchange(other.handle_, nullptr);
+    }
+    return *this;
+}
+
+bool File::isOpen() const { return handle_ != nullptr; }
+
+SystemError File::openForReading(std::u16string_view path) {
+    close();
+    HANDLE handle =
+        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    handle_ = handle;
+    return kNoError;
+}
+
+SystemError File::openForWriting(std::u16string_view path) {
+    close();
+    // Reading the attributes is what the identity check needs.
+    HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    handle_ = handle;
+    return kNoError;
+}
+
+Transfer File::read(std::span<char> buffer) {
+    Transfer done;
+    while (done.bytes < buffer.size()) {
+        const std::size_t want = std::min(buffer.size() - done.bytes, kMaxCallBytes);
+        DWORD got = 0;
+        if (!ReadFile(handle_, buffer.data() + done.bytes, static_cast<DWORD>(want), &got, nullptr)) {
+            done.error = lastError();
+            return done;
+        }
+        if (got == 0) break;
+        done.bytes += got;
+    }
+    return done;
+}
+
+SystemError File::writeAll(std::span<const char> bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t want = std::min(bytes.size() - written, kMaxCallBytes);
+        DWORD put = 0;
+        if (!WriteFile(handle_, bytes.data() + written, static_cast<DWORD>(want), &put, nullptr)) return lastError();
+        // A full disk may first accept part of a write; the next call says why.
+        if (put == 0) return ERROR_WRITE_FAULT;
+        written += put;
+    }
+    return kNoError;
+}
+
+SystemError File::truncate() {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_)) return lastError();
+    return kNoError;
+}
+
+SystemError File::identity(FileIdentity& out) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handle_, &info)) return lastError();
+    out.volume = info.dwVolumeSerialNumber;
+    out.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return kNoError;
+}
+
+SystemError File::close() {
+    if (!handle_) return kNoError;
+    HANDLE handle = std::exchange(handle_, nullptr);
+    return CloseHandle(handle) ? kNoError : lastError();
+}
+
+std::u16string systemErrorText(SystemError code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text(buffer, buffer + length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+    // Not every number has words on every system; the number alone still helps.
+    if (text.empty()) text = u"このエラーの説明はありません。";
+    return text + u"（エラー番号 " + decimalText(code) + u"）";
+}
+
+#else
+
+namespace {
+
+SystemError lastError() { return static_cast<SystemError>(errno); }
+
+std::string nativePath(std::u16string_view path) {
+    const auto utf8 = toPath(path).u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
+int openRetrying(const std::string& path, int flags) {
+    int fd = -1;
+    do fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+}  // namespace
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+bool File::isOpen() const { return fd_ >= 0; }
+
+SystemError File::openForReading(std::u16string_view path) {
+    close();
+    try {
+        fd_ = openRetrying(nativePath(path), O_RDONLY);
+    } catch (const std::exception&) {
+        return EINVAL;  // a name this platform cannot spell
+    }
+    return fd_ < 0 ? lastError() : kNoError;
+}
+
+SystemError File::openForWriting(std::u16string_view path) {
+    close();
+    try {
+        fd_ = openRetrying(nativePath(path), O_WRONLY | O_CREAT);
+    } catch (const std::exception&) {
+        return EINVAL;
+    }
+    return fd_ < 0 ? lastError() : kNoError;
+}
+
+Transfer File::read(std::span<char> buffer) {
+    Transfer done;
+    while (done.bytes < buffer.size()) {
+        const ssize_t got = ::read(fd_, buffer.data() + done.bytes, buffer.size() - done.bytes);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            done.error = lastError();
+            return done;
+        }
+        if (got == 0) break;
+        done.bytes += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+SystemError File::writeAll(std::span<const char> bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t put = ::write(fd_, bytes.data() + written, bytes.size() - written);
+        if (put < 0 && errno == EINTR) continue;
+        if (put < 0) return lastError();
+        if (put == 0) return EIO;
+        written += static_cast<std::size_t>(put);
+    }
+    return kNoError;
+}
+
+SystemError File::truncate() {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return lastError();
+    // A device or a pipe has no length to cut back.
+    if (S_ISREG(info.st_mode) && ::ftruncate(fd_, 0) != 0) return lastError();
+    if (S_ISREG(info.st_mode) && ::lseek(fd_, 0, SEEK_SET) != 0) return lastError();
+    return kNoError;
+}
+
+SystemError File::identity(FileIdentity& out) const {
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) return lastError();
+    out.volume = static_cast<std::uint64_t>(info.st_dev);
+    out.index = static_cast<std::uint64_t>(info.st_ino);
+    return kNoError;
+}
+
+SystemError File::close() {
+    if (fd_ < 0) return kNoError;
+    // Retrying after EINTR could close a descriptor another thread just got.
+    return ::close(std::exchange(fd_, -1)) == 0 ? kNoError : lastError();
+}
+
+std::u16string systemErrorText(SystemError code) {
+    const std::string text = std::generic_category().message(static_cast<int>(code));
+    return asciiToUtf16(text) + u" (errno " + decimalText(code) + u")";
+}
+
+#endif
+
+}  // namespace tarnvel
