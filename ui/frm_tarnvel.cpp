@@ -11,11 +11,13 @@
 #include "control_ids.h"
 #include "control_layout.h"
 #include "dropped_files.h"
+#include "elevated_restart.h"
 #include "frm_about.h"
 #include "notices.h"
 #include "readme_command.h"
 #include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_validation.h"
+#include "tarnvel/elevation.h"
 #include "tarnvel/head_cut.h"
 #include "text1_filter.h"
 
@@ -67,6 +69,10 @@ HMENU createMenuBar() {
 }
 
 void setText(HWND window, int id, std::u16string_view text) { SetDlgItemTextW(window, id, wide(text).c_str()); }
+
+bool isDigits(const std::wstring& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
 
 }  // namespace
 
@@ -173,11 +179,24 @@ void frmTarnvel::onDropFiles(HDROP drop) {
     const DroppedFiles files(drop);
     // A disabled window is behind a modal box or dialog, which the drop must not slip past.
     if (cutRunning_ || !IsWindowEnabled(hwnd_)) return;
-    const std::optional<std::wstring> path = files.first();
-    if (!path || path->size() >= fileName_.size()) return;
-    // The next open dialog starts from the dropped file, as after choosing it there.
-    std::fill(std::copy(path->begin(), path->end(), fileName_.begin()), fileName_.end(), L'\0');
-    chooseSource(utf16(*path));
+    if (const std::optional<std::wstring> path = files.first()) takePath(*path);
+}
+
+void frmTarnvel::takePath(const std::wstring& path) {
+    if (path.size() >= fileName_.size()) return;
+    // The next open dialog starts from this file, as after choosing it there.
+    std::fill(std::copy(path.begin(), path.end(), fileName_.begin()), fileName_.end(), L'\0');
+    chooseSource(utf16(path));
+}
+
+void frmTarnvel::start(const std::variant<StartOptions, MessageNotice>& arguments) {
+    if (const auto* notice = std::get_if<MessageNotice>(&arguments)) {
+        showNotice(hwnd_, *notice);
+        return;
+    }
+    const auto& options = std::get<StartOptions>(arguments);
+    setText(hwnd_, IDC_TEXT1, options.sizeText);
+    if (!options.sourcePath.empty()) takePath(wide(options.sourcePath));
 }
 
 void frmTarnvel::chooseSource(const std::u16string& path) {
@@ -199,11 +218,32 @@ void frmTarnvel::Command1_Click() {
     const auto& request = std::get<CutRequest>(checked);
 
     setCutRunning(true);
-    const CutOutcome outcome = runHeadCut(request, progressBar_, outputPathFor(request.strExt));
-    showNotice(hwnd_, outcome.notice);
+    const std::u16string output = outputPathFor(request.strExt);
+    const CutOutcome outcome = runHeadCut(request, progressBar_, output);
+    const bool restarted = reportCut(outcome, output);
     setCutRunning(false);
 
-    if (closeRequested_) DestroyWindow(hwnd_);
+    if (restarted || closeRequested_) DestroyWindow(hwnd_);
+}
+
+bool frmTarnvel::reportCut(const CutOutcome& outcome, const std::u16string& output) {
+    const CreateFailureFacts facts{outcome.end, outcome.error, processIsElevated(), obstacleAt(output)};
+    if (!offersElevatedRestart(facts)) {
+        showNotice(hwnd_, outcome.notice);
+        return false;
+    }
+    const std::wstring question = wide(elevatedRestartQuestion(outcome, output));
+    if (MessageBoxW(hwnd_, question.c_str(), wide(kErrorTitle).c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return false;
+
+    const std::wstring size = windowText(GetDlgItem(hwnd_, IDC_TEXT1));
+    const StartOptions carried{pathAnElevatedProcessSees(utf16(fileName_.data())), isDigits(size) ? utf16(size) : u""};
+    const SystemError error = restartElevated(hwnd_, carried);
+    // Declining Windows' prompt is an answer, not a failure.
+    if (error != kNoError && error != ERROR_CANCELLED)
+        showNotice(hwnd_, {u"Tarnvelを管理者として起動できません。\n" + systemErrorText(error), NoticeIcon::Exclamation,
+                           kErrorTitle});
+    return error == kNoError;
 }
 
 void frmTarnvel::setCutRunning(bool running) {

@@ -5,10 +5,13 @@
 #include <shellapi.h>
 
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "progress_bar.h"
 #include "tarnvel/cut_types.h"
+#include "tarnvel/head_cut.h"
+#include "tarnvel/start_options.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -20,6 +23,8 @@ public:
     frmTarnvel& operator=(const frmTarnvel&) = delete;
 
     void show(int showCommand);
+    // What the command line asked for, or why it could not be read.
+    void start(const std::variant<StartOptions, MessageNotice>& arguments);
 
 private:
     template <typename Window>
@@ -33,6 +38,10 @@ private:
     void onDropFiles(HDROP drop);
     // The dialog and a drop both end here, so a file is taken the same way whichever chose it.
     void chooseSource(const std::u16string& path);
+    // A path from outside the dialog (a drop, the command line) becomes its file name too.
+    void takePath(const std::wstring& path);
+    // True when Tarnvel has started again as administrator to retry.
+    bool reportCut(const CutOutcome& outcome, const std::u16string& output);
 
     void Command1_Click();
     void Command2_Click();

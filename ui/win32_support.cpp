@@ -12,6 +12,18 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
+std::wstring modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
     LOGFONTW logical{};
     logical.lfHeight = -MulDiv(centiPoints, static_cast<int>(dpi), 7200);

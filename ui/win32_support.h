@@ -15,6 +15,8 @@ inline std::u16string utf16(std::wstring_view text) { return {text.begin(), text
 inline int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
 
 std::wstring windowText(HWND window);
+// The full path of Tarnvel.exe itself, however long.
+std::wstring modulePath();
 
 class Font {
 public:

@@ -1,0 +1,69 @@
+#include "tarnvel/start_options.h"
+
+#include <algorithm>
+
+namespace tarnvel {
+
+namespace {
+
+constexpr std::u16string_view kSizeOption = u"--size=";
+
+bool allDigits(std::u16string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+MessageNotice unreadable(std::u16string_view argument, std::u16string_view why) {
+    return {u"コマンドラインを読み取れません。\n" + std::u16string(argument) + u"\n" + std::u16string(why) +
+                u"\n\n使い方: Tarnvel.exe [ファイル] [--size=作成ファイルサイズ]",
+            NoticeIcon::Exclamation, kErrorTitle};
+}
+
+}  // namespace
+
+std::variant<StartOptions, MessageNotice> readStartArguments(std::span<const std::u16string> arguments) {
+    StartOptions options;
+    bool sizeGiven = false;
+    for (const std::u16string& argument : arguments) {
+        if (!argument.starts_with(u"--")) {
+            if (options.sourcePath.empty()) options.sourcePath = argument;
+            continue;
+        }
+        if (!argument.starts_with(kSizeOption)) return unreadable(argument, u"この指定は使えません。");
+        if (sizeGiven) return unreadable(argument, u"サイズが二度指定されています。");
+        const std::u16string_view size = std::u16string_view(argument).substr(kSizeOption.size());
+        if (!allDigits(size)) return unreadable(argument, u"サイズは数字だけで指定してください。");
+        options.sizeText = size;
+        sizeGiven = true;
+    }
+    return options;
+}
+
+std::u16string quoteArgument(std::u16string_view argument) {
+    std::u16string quoted = u"\"";
+    std::size_t backslashes = 0;
+    for (const char16_t c : argument) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count as escapes only before a quote.
+        const std::size_t copies = c == u'"' ? backslashes * 2 + 1 : backslashes;
+        quoted.append(copies, u'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, u'\\');  // before the closing quote
+    return quoted + u"\"";
+}
+
+std::u16string startCommandLine(const StartOptions& options) {
+    std::u16string line;
+    if (!options.sourcePath.empty()) line = quoteArgument(options.sourcePath);
+    if (!options.sizeText.empty()) {
+        if (!line.empty()) line += u' ';
+        line += quoteArgument(std::u16string(kSizeOption) + options.sizeText);
+    }
+    return line;
+}
+
+}  // namespace tarnvel

@@ -1,0 +1,56 @@
+#include "elevated_restart.h"
+
+#include <shellapi.h>
+#include <winnetwk.h>
+
+#include <vector>
+
+#include "win32_support.h"
+
+namespace tarnvel::ui {
+
+bool processIsElevated() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    const UniqueHandle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    // Unknown counts as not elevated: the offer is then made, and Windows'
+    // own prompt has the last word.
+    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+bool obstacleAt(const std::u16string& outputPath) {
+    const DWORD attributes = GetFileAttributesW(wide(outputPath).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
+    const std::wstring local = wide(path);
+    std::vector<BYTE> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 32768 * sizeof(wchar_t));
+    auto size = static_cast<DWORD>(buffer.size());
+    // Fails with ERROR_NOT_CONNECTED for anything but a mapped drive.
+    if (WNetGetUniversalNameW(local.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR) return path;
+    const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
+    return info->lpUniversalName ? utf16(info->lpUniversalName) : path;
+}
+
+SystemError restartElevated(HWND owner, const StartOptions& options) {
+    const std::wstring program = modulePath();
+    const std::wstring parameters = wide(startCommandLine(options));
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    // Finished before this process goes away.
+    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = owner;
+    execute.lpVerb = L"runas";
+    execute.lpFile = program.c_str();
+    execute.lpParameters = parameters.c_str();
+    execute.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&execute)) return GetLastError();
+    return kNoError;
+}
+
+}  // namespace tarnvel::ui
