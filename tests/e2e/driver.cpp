@@ -159,13 +159,15 @@ void Handle::reset(HANDLE handle) {
     handle_ = handle;
 }
 
-App::App() {
+App::App(const std::vector<std::wstring>& arguments, const std::wstring& currentDirectory) {
     if (exePath.empty()) fail("the path of Tarnvel.exe was not given");
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    const wchar_t* folder = currentDirectory.empty() ? nullptr : currentDirectory.c_str();
+    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                         &info))
         fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);

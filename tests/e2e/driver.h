@@ -72,7 +72,10 @@ private:
 // a failed test never leaves a window behind for the next one.
 class App {
 public:
-    App();
+    App() : App(std::vector<std::wstring>{}) {}
+    // Started with these arguments, each quoted, in the given current folder
+    // (by default the test program's own).
+    explicit App(const std::vector<std::wstring>& arguments, const std::wstring& currentDirectory = {});
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;

@@ -1,0 +1,80 @@
+// Started with a file and a size: dropped on the program's icon, sent from
+// Explorer's 「送る」, or restarted as administrator.
+
+#include "fixture.h"
+
+namespace e2e {
+namespace {
+
+class CommandLine : public ::testing::Test {
+protected:
+    // Nothing may start by itself: no box and no output after start-up settled.
+    static void expectIdle(const App& app) {
+        EXPECT_FALSE(waitUntil([&] { return app.findBox() != nullptr; }, 1000)) << "a box opened by itself";
+        EXPECT_FALSE(exists(kOutputMpg));
+        EXPECT_EQ(app.barPos(), app.barLow());
+        EXPECT_TRUE(app.enabled(IDC_COMMAND1));
+    }
+
+    Scratch scratch;
+};
+
+TEST_F(CommandLine, AFileAndASizeArriveAsIfChosenAndTyped) {
+    const std::wstring source = scratch / "起動 時.mpg";
+    writeBytes(source, pattern(7999, 5));
+    App app({source, L"--size=5"});
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(source));
+    EXPECT_EQ(app.text(IDC_LABEL3), "7999Byte");
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～7");
+    EXPECT_EQ(app.text(IDC_TEXT1), "5");
+    expectIdle(app);
+
+    EXPECT_EQ(app.fileDialogStartName(), "起動 時.mpg");
+    EXPECT_EQ(app.cut("5"), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, pattern(7999, 5), 5000));
+}
+
+TEST_F(CommandLine, ARelativeFileIsTakenFromTheCurrentFolderAndFurtherFilesAreIgnored) {
+    writeBytes(scratch / "一.jpeg", pattern(3000));
+    writeBytes(scratch / "二.mpg", pattern(9000));
+    App app({L"一.jpeg", L"二.mpg"}, scratch.path());
+    EXPECT_EQ(app.text(IDC_LABEL1), utf8(scratch / "一.jpeg"));
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～3");
+    EXPECT_EQ(app.text(IDC_TEXT1), "");
+    expectIdle(app);
+}
+
+TEST_F(CommandLine, AMalformedLineIsExplainedAndTheWindowStillWorks) {
+    const std::wstring source = scratch / "動画.mpg";
+    writeBytes(source, pattern(5000));
+    const struct {
+        std::vector<std::wstring> arguments;
+        std::string named;
+        std::string why;
+    } cases[] = {
+        {{source, L"--speed=2"}, "--speed=2", "この指定は使えません。"},
+        {{L"--size=3", source, L"--size=4"}, "--size=4", "サイズが二度指定されています。"},
+        {{source, L"--size=３"}, "--size=３", "サイズは数字だけで指定してください。"},
+        {{L"--size="}, "--size=", "サイズは数字だけで指定してください。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.named);
+        App app(c.arguments);
+        const Box box = app.dismissBox();
+        EXPECT_EQ(box, (Box{"エラー",
+                            "コマンドラインを読み取れません。\n" + c.named + "\n" + c.why +
+                                "\n\n使い方: Tarnvel.exe [ファイル] [--size=作成ファイルサイズ]",
+                            true}));
+        // Nothing of a line that was not understood is taken.
+        EXPECT_EQ(app.text(IDC_LABEL1), "");
+        EXPECT_EQ(app.text(IDC_TEXT1), "");
+        expectIdle(app);
+        app.chooseFile(source);
+        EXPECT_EQ(app.cut("5"), kDone);
+        EXPECT_TRUE(holdsHead(kOutputMpg, pattern(5000), 5000));
+        removePath(kOutputMpg);
+    }
+}
+
+}  // namespace
+}  // namespace e2e
