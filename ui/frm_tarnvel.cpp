@@ -10,6 +10,7 @@
 
 #include "control_ids.h"
 #include "control_layout.h"
+#include "dpi.h"
 #include "dropped_files.h"
 #include "elevated_restart.h"
 #include "frm_about.h"
@@ -125,7 +126,7 @@ void frmTarnvel::onCreate() {
     ImmAssociateContextEx(text1, nullptr, 0);
     progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
     acceptDroppedFiles(hwnd_);
-    layOut(GetDpiForWindow(hwnd_));
+    layOut(dpiForWindow(hwnd_));
 }
 
 void frmTarnvel::layOut(UINT dpi) {
