@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control_ids.h"
+#include "remote_process.h"
 
 namespace e2e {
 namespace {
@@ -159,15 +160,14 @@ void Handle::reset(HANDLE handle) {
     handle_ = handle;
 }
 
-App::App() {
-    if (exePath.empty()) fail("the path of Tarnvel.exe was not given");
-    std::wstring commandLine = L"\"" + exePath + L"\"";
+App::App(const std::wstring& exe) {
+    if (exe.empty()) fail("the path of Tarnvel.exe was not given");
+    std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        fail("cannot start " + utf8(exe) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     pid_ = info.dwProcessId;
@@ -190,6 +190,8 @@ HWND App::control(int id) const {
 bool App::running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 bool App::waitExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+
+std::wstring App::currentDirectory() const { return currentDirectoryOf(process_.get()); }
 
 HWND App::openFileDialog() {
     post(control(IDC_COMMAND2), BM_CLICK);

@@ -72,7 +72,9 @@ private:
 // a failed test never leaves a window behind for the next one.
 class App {
 public:
-    App();
+    App() : App(tarnvelExe()) {}
+    // A copy of the program elsewhere, started the same way.
+    explicit App(const std::wstring& exe);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -84,6 +86,7 @@ public:
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
     bool running() const;
     bool waitExit(DWORD timeoutMs) const;
+    std::wstring currentDirectory() const;
 
     // The open dialog that Command2 shows: OK with the path typed in, or cancel.
     void chooseFile(const std::wstring& path);
