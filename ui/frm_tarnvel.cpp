@@ -170,9 +170,15 @@ void frmTarnvel::Command2_Click() {
     dialog.hwndOwner = hwnd_;
     dialog.lpstrFile = fileName_.data();
     dialog.nMaxFile = static_cast<DWORD>(fileName_.size());
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    BOOL chosen = FALSE;
+    {
+        // Back in its folder before anything else happens, a box included.
+        const CurrentDirectoryGuard keepCurrentDirectory;
+        chosen = GetOpenFileNameW(&dialog);
+    }
     // A cancelled dialog keeps the earlier name, which is measured again.
-    if (!GetOpenFileNameW(&dialog)) fileName_ = previous;
+    if (!chosen) fileName_ = previous;
     chooseSource(utf16(fileName_.data()));
 }
 
