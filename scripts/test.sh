@@ -35,6 +35,7 @@ wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows-cross
 cmake --build --preset windows-cross
+scripts/check-imports.sh build/windows/ui/Tarnvel.exe ui/imports.allow
 ctest --preset windows-cross
 
 step "reproducible package"

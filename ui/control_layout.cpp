@@ -1,5 +1,6 @@
 #include "control_layout.h"
 
+#include "dpi.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -22,8 +23,8 @@ void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi
 }
 
 SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
-    RECT frame{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
-    AdjustWindowRectExForDpi(&frame, style, hasMenu, exStyle, dpi);
+    const RECT client{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
+    const RECT frame = frameForClient(client, style, exStyle, hasMenu, dpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 

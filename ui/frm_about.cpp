@@ -4,6 +4,7 @@
 
 #include "control_ids.h"
 #include "control_layout.h"
+#include "dpi.h"
 #include "message_pump.h"
 
 namespace tarnvel::ui {
@@ -63,7 +64,7 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         createControls(hwnd_, kControls);
-        layOut(GetDpiForWindow(hwnd_));
+        layOut(dpiForWindow(hwnd_));
         return 0;
     case WM_COMMAND:
         // cmdOK is both the default and the cancel button: Enter and Esc close too.

@@ -10,6 +10,7 @@
 
 #include "control_ids.h"
 #include "control_layout.h"
+#include "dpi.h"
 #include "dropped_files.h"
 #include "elevated_restart.h"
 #include "frm_about.h"
@@ -125,7 +126,7 @@ void frmTarnvel::onCreate() {
     ImmAssociateContextEx(text1, nullptr, 0);
     progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
     acceptDroppedFiles(hwnd_);
-    layOut(GetDpiForWindow(hwnd_));
+    layOut(dpiForWindow(hwnd_));
 }
 
 void frmTarnvel::layOut(UINT dpi) {
@@ -169,9 +170,15 @@ void frmTarnvel::Command2_Click() {
     dialog.hwndOwner = hwnd_;
     dialog.lpstrFile = fileName_.data();
     dialog.nMaxFile = static_cast<DWORD>(fileName_.size());
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+    BOOL chosen = FALSE;
+    {
+        // Back in its folder before anything else happens, a box included.
+        const CurrentDirectoryGuard keepCurrentDirectory;
+        chosen = GetOpenFileNameW(&dialog);
+    }
     // A cancelled dialog keeps the earlier name, which is measured again.
-    if (!GetOpenFileNameW(&dialog)) fileName_ = previous;
+    if (!chosen) fileName_ = previous;
     chooseSource(utf16(fileName_.data()));
 }
 

@@ -1,44 +1,92 @@
 #include "readme_command.h"
 
+#include <objbase.h>
+#include <shellapi.h>
+
 #include <string>
 
 #include "notices.h"
+#include "tarnvel/file_io.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
 
 namespace {
 
-std::wstring programFolder() {
-    std::wstring path(MAX_PATH, L'\0');
+std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
+
+std::wstring systemFolder() {
+    std::wstring folder(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
+        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+        if (length < folder.size()) {
+            folder.resize(length);
+            return folder;
         }
-        path.resize(path.size() * 2);
+        folder.resize(length);  // the size asked for, terminator included
     }
-    return path.substr(0, path.find_last_of(L'\\'));
 }
 
-}  // namespace
-
-void openReadme(HWND owner) {
+SystemError startEditor(const std::wstring& readme) {
+    // By its full path: a bare name is looked for in Tarnvel's own folder and
+    // the current one first, where any notepad.exe lying in Downloads would run.
+    const std::wstring folder = systemFolder();
+    if (folder.empty()) return GetLastError();
+    const std::wstring editor = folder + L"\\notepad.exe";
     // Quoted, so a folder with spaces in its name still works.
-    std::wstring commandLine = L"notepad.exe \"" + programFolder() + L"\\readme.txt\"";
+    std::wstring commandLine = L"notepad.exe \"" + readme + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNOACTIVATE;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        showNotice(owner, {u"メモ帳を起動できません。\n" + lastErrorReason(), NoticeIcon::Exclamation, kErrorTitle});
-        return;
-    }
+    if (!CreateProcessW(editor.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return GetLastError();
     // Nobody waits for the editor.
-    UniqueHandle thread(process.hThread), editor(process.hProcess);
+    const UniqueHandle thread(process.hThread), started(process.hProcess);
+    return kNoError;
+}
+
+// Handlers that ShellExecuteExW hands a file to may be COM objects.
+class ComApartment {
+public:
+    ComApartment()
+        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (initialised_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+// Notepad is an optional feature of Windows 11; without it the file opens in
+// whatever program the user has for text.
+SystemError openWithAssociatedProgram(HWND owner, const std::wstring& file) {
+    const ComApartment apartment;
+    SHELLEXECUTEINFOW execute{};
+    execute.cbSize = sizeof execute;
+    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = owner;
+    execute.lpVerb = L"open";
+    execute.lpFile = file.c_str();
+    execute.nShow = SW_SHOWNOACTIVATE;
+    return ShellExecuteExW(&execute) ? kNoError : GetLastError();
+}
+
+}  // namespace
+
+void openReadme(HWND owner) {
+    const std::wstring readme = folderOf(modulePath()) + L"\\readme.txt";
+    SystemError error = startEditor(readme);
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        error = openWithAssociatedProgram(owner, readme);
+    if (error != kNoError)
+        showNotice(owner,
+                   {u"メモ帳を起動できません。\n" + systemErrorText(error), NoticeIcon::Exclamation, kErrorTitle});
 }
 
 }  // namespace tarnvel::ui

@@ -24,6 +24,25 @@ std::wstring modulePath() {
     }
 }
 
+CurrentDirectoryGuard::CurrentDirectoryGuard() {
+    // The length asked for includes the terminator; the one returned after a copy does not.
+    for (DWORD needed = GetCurrentDirectoryW(0, nullptr); needed != 0;) {
+        saved_.resize(needed);
+        const DWORD length = GetCurrentDirectoryW(needed, saved_.data());
+        if (length < needed) {
+            saved_.resize(length);
+            return;
+        }
+        needed = length;
+    }
+    saved_.clear();
+}
+
+CurrentDirectoryGuard::~CurrentDirectoryGuard() {
+    // If the folder has gone meanwhile, there is nothing better to return to.
+    if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
+}
+
 Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
     LOGFONTW logical{};
     logical.lfHeight = -MulDiv(centiPoints, static_cast<int>(dpi), 7200);

@@ -51,6 +51,21 @@ private:
     HANDLE handle_;
 };
 
+// Puts the process back in the folder it was in when the guard was made.
+// GetOpenFileNameW moves it into the chosen file's folder whatever
+// OFN_NOCHANGEDIR says, and Windows keeps that folder open (a card cannot be
+// ejected, the folder not renamed) for as long as the process stays there.
+class CurrentDirectoryGuard {
+public:
+    CurrentDirectoryGuard();
+    ~CurrentDirectoryGuard();
+    CurrentDirectoryGuard(const CurrentDirectoryGuard&) = delete;
+    CurrentDirectoryGuard& operator=(const CurrentDirectoryGuard&) = delete;
+
+private:
+    std::wstring saved_;
+};
+
 class WindowClass {
 public:
     // Every window of the program carries the program icon.

@@ -1,6 +1,8 @@
 // The menu's two commands, and the version record of the executable.
 
 #include <cwctype>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "fixture.h"
@@ -76,23 +78,61 @@ struct EditorWindow {
     }
 };
 
+// A window of another process than Tarnvel's with readme in its title.
+HWND findReadmeEditor(DWORD tarnvelPid) {
+    return findTopLevelWhere([&](HWND w) {
+        if (processOf(w) == tarnvelPid) return false;
+        std::wstring title = wide(caption(w));
+        for (auto& c : title) c = static_cast<wchar_t>(std::towlower(c));
+        return title.find(L"readme") != std::wstring::npos;
+    });
+}
+
 TEST_F(Menu, ReadmeOpensInTheTextEditorWithoutWaiting) {
     EditorWindow editor;
     app.pickMenuItem(0);
-    waitUntil(
-        [&] {
-            editor.window = findTopLevelWhere([&](HWND w) {
-                if (processOf(w) == app.pid()) return false;
-                std::wstring title = wide(caption(w));
-                for (auto& c : title) c = static_cast<wchar_t>(std::towlower(c));
-                return title.find(L"readme") != std::wstring::npos;
-            });
-            return editor.window != nullptr;
-        },
-        15000);
+    waitUntil([&] { return (editor.window = findReadmeEditor(app.pid())) != nullptr; }, 15000);
     ASSERT_TRUE(editor.window) << "no editor window with readme in its title";
     EXPECT_TRUE(IsWindowEnabled(app.main()));
     EXPECT_EQ(app.cut(""), kNoFile) << "the main window still answers";
+}
+
+std::wstring besideThisProgram(const wchar_t* name) {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+}
+
+void copyFile(const std::wstring& from, const std::wstring& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + utf8(from) + ", error " + std::to_string(GetLastError()));
+}
+
+// Tarnvel.exe and its readme.txt as a user keeps them in Downloads, where a
+// notepad.exe that only leaves a marker file happens to lie too.
+class ReadmeBesideAnotherNotepad : public ::testing::Test {
+protected:
+    static std::wstring placeProgram(const Scratch& scratch) {
+        const std::wstring& exe = tarnvelExe();
+        const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\') + 1);
+        copyFile(exe, scratch / "Tarnvel.exe");
+        copyFile(folder + L"readme.txt", scratch / "readme.txt");
+        copyFile(besideThisProgram(L"fake_editor.exe"), scratch / "notepad.exe");
+        return scratch / "Tarnvel.exe";
+    }
+
+    Scratch scratch;
+    App app{App::Start{.exe = placeProgram(scratch)}};
+};
+
+TEST_F(ReadmeBesideAnotherNotepad, OpensInTheSystemsEditorNeverInTheOneBesideTheProgram) {
+    const std::wstring marker = scratch / "fake-editor-ran.txt";
+    EditorWindow editor;
+    app.pickMenuItem(0);
+    waitUntil([&] { return exists(marker) || (editor.window = findReadmeEditor(app.pid())) != nullptr; }, 15000);
+    EXPECT_FALSE(exists(marker)) << "the notepad.exe in " << utf8(scratch.path()) << " ran";
+    EXPECT_TRUE(editor.window) << "no editor window with readme in its title";
+    EXPECT_FALSE(app.findBox()) << "an error box instead of the editor";
 }
 
 TEST(VersionRecord, NamesTheProgramInJapaneseUnicode) {

@@ -22,7 +22,7 @@ protected:
 TEST_F(CommandLine, AFileAndASizeArriveAsIfChosenAndTyped) {
     const std::wstring source = scratch / "起動 時.mpg";
     writeBytes(source, pattern(7999, 5));
-    App app({source, L"--size=5"});
+    App app({.arguments = {source, L"--size=5"}});
     EXPECT_EQ(app.text(IDC_LABEL1), utf8(source));
     EXPECT_EQ(app.text(IDC_LABEL3), "7999Byte");
     EXPECT_EQ(app.text(IDC_LABEL5), "2～7");
@@ -37,7 +37,7 @@ TEST_F(CommandLine, AFileAndASizeArriveAsIfChosenAndTyped) {
 TEST_F(CommandLine, ARelativeFileIsTakenFromTheCurrentFolderAndFurtherFilesAreIgnored) {
     writeBytes(scratch / "一.jpeg", pattern(3000));
     writeBytes(scratch / "二.mpg", pattern(9000));
-    App app({L"一.jpeg", L"二.mpg"}, scratch.path());
+    App app({.arguments = {L"一.jpeg", L"二.mpg"}, .currentDirectory = scratch.path()});
     EXPECT_EQ(app.text(IDC_LABEL1), utf8(scratch / "一.jpeg"));
     EXPECT_EQ(app.text(IDC_LABEL5), "2～3");
     EXPECT_EQ(app.text(IDC_TEXT1), "");
@@ -59,7 +59,7 @@ TEST_F(CommandLine, AMalformedLineIsExplainedAndTheWindowStillWorks) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.named);
-        App app(c.arguments);
+        App app({.arguments = c.arguments});
         const Box box = app.dismissBox();
         EXPECT_EQ(box, (Box{"エラー",
                             "コマンドラインを読み取れません。\n" + c.named + "\n" + c.why +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control_ids.h"
+#include "remote_process.h"
 
 namespace e2e {
 namespace {
@@ -159,17 +160,17 @@ void Handle::reset(HANDLE handle) {
     handle_ = handle;
 }
 
-App::App(const std::vector<std::wstring>& arguments, const std::wstring& currentDirectory) {
-    if (exePath.empty()) fail("the path of Tarnvel.exe was not given");
-    std::wstring commandLine = L"\"" + exePath + L"\"";
-    for (const std::wstring& argument : arguments) commandLine += L" \"" + argument + L"\"";
+App::App(const Start& start) {
+    if (start.exe.empty()) fail("the path of Tarnvel.exe was not given");
+    std::wstring commandLine = L"\"" + start.exe + L"\"";
+    for (const std::wstring& argument : start.arguments) commandLine += L" \"" + argument + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    const wchar_t* folder = currentDirectory.empty() ? nullptr : currentDirectory.c_str();
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
+    const wchar_t* folder = start.currentDirectory.empty() ? nullptr : start.currentDirectory.c_str();
+    if (!CreateProcessW(start.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
                         &info))
-        fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
+        fail("cannot start " + utf8(start.exe) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     pid_ = info.dwProcessId;
@@ -192,6 +193,8 @@ HWND App::control(int id) const {
 bool App::running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 bool App::waitExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+
+std::wstring App::currentDirectory() const { return currentDirectoryOf(process_.get()); }
 
 HWND App::openFileDialog() {
     post(control(IDC_COMMAND2), BM_CLICK);

@@ -72,10 +72,15 @@ private:
 // a failed test never leaves a window behind for the next one.
 class App {
 public:
-    App() : App(std::vector<std::wstring>{}) {}
-    // Started with these arguments, each quoted, in the given current folder
-    // (by default the test program's own).
-    explicit App(const std::vector<std::wstring>& arguments, const std::wstring& currentDirectory = {});
+    // How the program is started: which copy, with what arguments (each
+    // quoted), in which current folder (by default the test program's own).
+    struct Start {
+        std::wstring exe = tarnvelExe();
+        std::vector<std::wstring> arguments{};
+        std::wstring currentDirectory{};
+    };
+    App() : App(Start{}) {}
+    explicit App(const Start& start);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -87,6 +92,7 @@ public:
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
     bool running() const;
     bool waitExit(DWORD timeoutMs) const;
+    std::wstring currentDirectory() const;
 
     // The open dialog that Command2 shows: OK with the path typed in, or cancel.
     void chooseFile(const std::wstring& path);

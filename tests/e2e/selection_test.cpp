@@ -28,6 +28,22 @@ TEST_F(Selection, ShowsPathSizeAndRangeAndAReplacingChoiceReplacesAll) {
     EXPECT_TRUE(holds(second, pattern(7999, 2)));
 }
 
+// Windows moves a process into the folder of the file chosen in the open
+// dialog, whatever OFN_NOCHANGEDIR asks, and keeps that folder open (a card
+// cannot be ejected, the folder not renamed) for as long as the process lives.
+TEST_F(Selection, LeavesTheCurrentDirectoryWhereItWas) {
+    const std::string start = utf8(app.currentDirectory());
+    ASSERT_FALSE(start.empty());
+    const std::wstring source = writeSource("動画クリップ.mpg", pattern(5000));
+    ASSERT_NE(start.find(utf8(scratch.path())), 0u) << "the program started in the scratch folder";
+
+    app.chooseFile(source);
+    EXPECT_EQ(app.text(IDC_LABEL5), "2～5");
+    EXPECT_EQ(utf8(app.currentDirectory()), start) << "after choosing " << utf8(source);
+    app.cancelFileDialog();
+    EXPECT_EQ(utf8(app.currentDirectory()), start) << "after cancelling the dialog in the source's folder";
+}
+
 TEST_F(Selection, CancellingMeasuresTheChosenFileAgain) {
     const std::wstring source = writeSource("動画クリップ.mpg", pattern(5000));
     app.chooseFile(source);

@@ -1,0 +1,92 @@
+#include "dpi.h"
+
+namespace tarnvel::ui {
+
+namespace {
+
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+// The second parameter is MONITOR_DPI_TYPE; 0 is MDT_EFFECTIVE_DPI.
+using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+constexpr int kEffectiveDpi = 0;
+
+template <typename Call>
+Call lookUp(HMODULE module, const char* name) {
+    if (!module) return nullptr;
+    // Through void(*)(), which GCC accepts as a cast to any function type.
+    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+struct NewerCalls {
+    GetDpiForWindowCall getDpiForWindow = nullptr;        // Windows 10 1607
+    AdjustWindowRectExForDpiCall adjustForDpi = nullptr;  // Windows 10 1607
+    GetDpiForMonitorCall getDpiForMonitor = nullptr;      // Windows 8.1, shcore.dll
+};
+
+const NewerCalls& newerCalls() {
+    static const NewerCalls calls = [] {
+        NewerCalls found;
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        found.getDpiForWindow = lookUp<GetDpiForWindowCall>(user32, "GetDpiForWindow");
+        found.adjustForDpi = lookUp<AdjustWindowRectExForDpiCall>(user32, "AdjustWindowRectExForDpi");
+        // Only from the system folder: Windows 7 has no shcore.dll, and a bare
+        // name would then load one lying beside the program. Windows 7 without
+        // KB2533623 refuses the flag, and has no shcore.dll either.
+        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        found.getDpiForMonitor = lookUp<GetDpiForMonitorCall>(shcore, "GetDpiForMonitor");
+        return found;
+    }();
+    return calls;
+}
+
+class ScreenDc {
+public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+UINT systemDpi() {
+    const ScreenDc screen;
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+UINT dpiForWindow(HWND window) {
+    const NewerCalls& calls = newerCalls();
+    if (calls.getDpiForWindow) {
+        if (const UINT dpi = calls.getDpiForWindow(window)) return dpi;
+    }
+    // Windows 8.1 gives a per-monitor-aware program its monitor's DPI only here;
+    // the screen's is the primary monitor's.
+    UINT dpiX = 0, dpiY = 0;
+    if (calls.getDpiForMonitor &&
+        SUCCEEDED(
+            calls.getDpiForMonitor(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &dpiX, &dpiY)) &&
+        dpiY > 0)
+        return dpiY;
+    return systemDpi();
+}
+
+RECT frameForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
+    RECT frame = client;
+    const NewerCalls& calls = newerCalls();
+    if (calls.adjustForDpi && calls.adjustForDpi(&frame, style, hasMenu, exStyle, dpi)) return frame;
+    // Before Windows 10 the caption and menu keep the system's size on every
+    // monitor, which is what this measures.
+    frame = client;
+    AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
+    return frame;
+}
+
+}  // namespace tarnvel::ui
