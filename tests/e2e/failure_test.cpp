@@ -1,37 +1,7 @@
-// Cuts that cannot be done: each is reported and leaves the window usable.
-
-#include "fixture.h"
+#include "failure.h"
 
 namespace e2e {
 namespace {
-
-class Failure : public TarnvelTest {
-protected:
-    static std::string systemReason(DWORD error) {
-        wchar_t* buffer = nullptr;
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        std::wstring reason = buffer ? buffer : L"";
-        LocalFree(buffer);
-        while (!reason.empty() && wcschr(L"\r\n .", reason.back())) reason.pop_back();
-        return utf8(reason);
-    }
-
-    static void expectReport(const Box& box, const std::wstring& file, DWORD error) {
-        EXPECT_EQ(box.caption, "エラー");
-        EXPECT_TRUE(box.icon);
-        EXPECT_NE(box.text.find(utf8(file)), std::string::npos) << box.text << "\nshould name " << utf8(file);
-        EXPECT_NE(box.text.find(systemReason(error)), std::string::npos)
-            << box.text << "\nshould give the reason " << systemReason(error);
-    }
-
-    void expectUsable() {
-        EXPECT_TRUE(app.enabled(IDC_COMMAND1));
-        EXPECT_TRUE(app.enabled(IDC_COMMAND2));
-        EXPECT_EQ(app.barPos(), 1 * kScale);
-        EXPECT_FALSE(app.findBox()) << "a second box followed the report";
-    }
-};
 
 TEST_F(Failure, OutputHeldOpenByAnotherProgram) {
     const Bytes bytes = pattern(9000);
