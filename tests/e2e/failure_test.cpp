@@ -1,4 +1,5 @@
 #include "failure.h"
+#include "drive_letter.h"
 
 namespace e2e {
 namespace {
@@ -47,6 +48,23 @@ TEST_F(Failure, SourceIsTheOutputItself) {
     EXPECT_TRUE(box.icon);
     expectUsable();
     EXPECT_TRUE(holds(kOutputMpg, bytes));
+}
+
+// The same file under another drive letter must be recognised too: opening
+// the output would truncate the very file being read.
+TEST_F(Failure, SourceIsTheOutputThroughAnotherDriveLetter) {
+    const Bytes bytes = pattern(5000, 11);
+    writeBytes(kOutputMpg, bytes);
+    const SecondLetterForC second(L"tarnvel.mpg");
+    ASSERT_FALSE(second.letter().empty()) << "no second drive letter shows C:\\";
+    const std::wstring alias = second.letter() + L"\\tarnvel.mpg";
+    app.chooseFile(alias);
+
+    Box box = app.cut("3");
+    EXPECT_EQ(box.caption, "エラー") << "choosing " << utf8(alias) << " answered: " << box.text;
+    EXPECT_TRUE(box.icon);
+    expectUsable();
+    EXPECT_TRUE(holds(kOutputMpg, bytes)) << "after the answer: " << box.text;
 }
 
 TEST_F(Failure, SourceGoneBeforeTheCut) {
