@@ -111,18 +111,28 @@ prepare_root_not_writable() {
   echo "wineserver $pid runs with CapEff $status"
 }
 
+suite=
+# The suite runs in the background, so a signal is acted on at once rather
+# than when the suite ends; the wineserver's end takes its programs along.
+stop() {
+  [ -n "$suite" ] && kill -TERM "$suite" 2>/dev/null
+  exit "$1"
+}
 trap restore EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'stop 130' INT
+trap 'stop 143' TERM
 started=$(date +%s%N)
 restore
 run_reduced=()
 "prepare_${config//-/_}"
 prepared=$(date +%s%N)
 
-status=0
 TARNVEL_E2E_CONFIG=$config timeout -k 10 "$suite_timeout" "${run_reduced[@]}" \
-  wine "$suite_exe" "$tarnvel_exe" "--gtest_filter=$suites" "$@" || status=$?
+  wine "$suite_exe" "$tarnvel_exe" "--gtest_filter=$suites" "$@" &
+suite=$!
+status=0
+wait "$suite" || status=$?
+suite=
 ran=$(date +%s%N)
 
 restore
