@@ -48,8 +48,9 @@ reduced_caps=-dac_override,-dac_read_search,-fowner
 # The running wineserver of this prefix; it sits in a folder named after the
 # prefix's device and inode.
 wineserver_pid() {
-  local dir pid
-  dir=$(printf 'server-%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  local device inode dir pid
+  read -r device inode < <(stat -c '%d %i' "$WINEPREFIX")
+  dir=$(printf 'server-%x-%x' "$device" "$inode")
   for pid in $(pgrep -x wineserver64; pgrep -x wineserver); do
     [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$dir" ]] && { echo "$pid"; return 0; }
   done
@@ -99,23 +100,23 @@ prepare_root_not_writable() {
   # Started here, under the reduced set, so every open the suite makes goes
   # through a server that cannot override file modes.
   "${run_reduced[@]}" wineserver -p 30
-  local pid status
+  local pid caps
   for _ in $(seq 50); do pid=$(wineserver_pid) && break; sleep 0.1; done
   if [ -z "${pid:-}" ]; then echo "no wineserver started for $WINEPREFIX" >&2; exit 1; fi
-  status=$(grep '^CapEff:' "/proc/$pid/status" | awk '{print $2}')
+  caps=$(awk '/^CapEff:/ { print $2 }' "/proc/$pid/status")
   # CAP_DAC_OVERRIDE is bit 1, CAP_DAC_READ_SEARCH bit 2, CAP_FOWNER bit 3.
-  if (( (16#$status & 16#e) != 0 )); then
-    echo "the wineserver ($pid) still overrides file modes: CapEff $status" >&2
+  if (( (16#$caps & 16#e) != 0 )); then
+    echo "the wineserver ($pid) still overrides file modes: CapEff $caps" >&2
     exit 1
   fi
-  echo "wineserver $pid runs with CapEff $status"
+  echo "wineserver $pid runs with CapEff $caps"
 }
 
 suite=
 # The suite runs in the background, so a signal is acted on at once rather
 # than when the suite ends; the wineserver's end takes its programs along.
 stop() {
-  [ -n "$suite" ] && kill -TERM "$suite" 2>/dev/null
+  if [ -n "$suite" ]; then kill -TERM "$suite" 2>/dev/null || true; fi
   exit "$1"
 }
 trap restore EXIT
