@@ -70,6 +70,8 @@ restore() {
   if [ -f "$mode_file" ]; then
     chmod "$(cat "$mode_file")" "$drive_c"
     rm -f "$drive_c/tarnvel.old" "$mode_file"
+    # The suite could not remove its emptied scratch folder from the root.
+    rmdir "$drive_c/tarnvel-e2e" 2>/dev/null || true
   fi
   if mountpoint -q "$small_c"; then umount "$small_c" || umount -l "$small_c"; fi
   rm -rf "$small_c" "$outside_c"

@@ -159,19 +159,48 @@ void Handle::reset(HANDLE handle) {
     handle_ = handle;
 }
 
-App::App() {
+namespace {
+
+// The unelevated token linked to this process's own, ready to start a program with.
+Handle limitedToken() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) fail("cannot read this program's token");
+    const Handle ownToken(own);
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        fail("no linked token, error " + std::to_string(GetLastError()));
+    const Handle linkedToken(linked.LinkedToken);
+    HANDLE primary = nullptr;
+    if (!DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        fail("cannot make a primary token, error " + std::to_string(GetLastError()));
+    return Handle(primary);
+}
+
+}  // namespace
+
+App::App(Rights rights) {
     if (exePath.empty()) fail("the path of Tarnvel.exe was not given");
     std::wstring commandLine = L"\"" + exePath + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
-        fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
+    const Handle token = rights == Rights::Limited ? limitedToken() : Handle();
+    const BOOL started = token.get() ? CreateProcessAsUserW(token.get(), exePath.c_str(), commandLine.data(), nullptr,
+                                                            nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)
+                                     : CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                      nullptr, nullptr, &startup, &info);
+    if (!started) fail("cannot start " + utf8(exePath) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     pid_ = info.dwProcessId;
     main_ = waitFor([&] { return findTopLevel(pid_, TARNVEL_MAIN_CLASS); }, kWaitMs, "the main window");
+}
+
+App::App(HWND main) : pid_(processOf(main)), main_(main) {
+    process_.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_));
+    if (!process_.get())
+        fail("cannot open process " + std::to_string(pid_) + ", error " + std::to_string(GetLastError()));
 }
 
 App::~App() {
@@ -190,6 +219,17 @@ HWND App::control(int id) const {
 bool App::running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
 
 bool App::waitExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
+
+bool App::elevated() const {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process_.get(), TOKEN_QUERY, &token)) fail("cannot read the program's token");
+    const Handle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+        fail("cannot read the program's elevation");
+    return elevation.TokenIsElevated != 0;
+}
 
 HWND App::openFileDialog() {
     post(control(IDC_COMMAND2), BM_CLICK);

@@ -72,7 +72,13 @@ private:
 // a failed test never leaves a window behind for the next one.
 class App {
 public:
-    App();
+    // Limited: with the unelevated half of the test program's own token, as a
+    // standard user or an unelevated administrator starts programs. Wine 8
+    // reports every process as elevated but hands out that half.
+    enum class Rights { Inherited, Limited };
+    explicit App(Rights rights = Rights::Inherited);
+    // A Tarnvel.exe that something else started, taken over by its main window.
+    explicit App(HWND main);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -84,6 +90,8 @@ public:
     bool enabled(int id) const { return IsWindowEnabled(control(id)) != FALSE; }
     bool running() const;
     bool waitExit(DWORD timeoutMs) const;
+    // TokenElevation of the program's token.
+    bool elevated() const;
 
     // The open dialog that Command2 shows: OK with the path typed in, or cancel.
     void chooseFile(const std::wstring& path);
