@@ -6,7 +6,16 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 dpi=${1:-96}
 stamp="$WINEPREFIX/.tarnvel-ready-$dpi"
-[ -f "$stamp" ] && exit 0
+
+# A second letter for C:\, as SUBST makes one on Windows; Wine 8 accepts
+# DefineDosDeviceW but opens no file through the letter it defines.
+second_letter() {
+  [ -L "$WINEPREFIX/dosdevices/t:" ] || ln -s ../drive_c "$WINEPREFIX/dosdevices/t:"
+}
+if [ -f "$stamp" ]; then
+  second_letter
+  exit 0
+fi
 
 if [ -z "${DISPLAY:-}" ]; then
   echo "setup-wine-prefix.sh needs an X display (run it under xvfb-run -a)" >&2
@@ -23,4 +32,5 @@ printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
   | iconv -f utf-8 -t utf-16 > "$reg"
 wine regedit "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
+second_letter
 touch "$stamp"

@@ -160,6 +160,26 @@ void Handle::reset(HANDLE handle) {
     handle_ = handle;
 }
 
+namespace {
+
+// The unelevated token linked to this process's own, ready to start a program with.
+Handle limitedToken() {
+    HANDLE own = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) fail("cannot read this program's token");
+    const Handle ownToken(own);
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        fail("no linked token, error " + std::to_string(GetLastError()));
+    const Handle linkedToken(linked.LinkedToken);
+    HANDLE primary = nullptr;
+    if (!DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        fail("cannot make a primary token, error " + std::to_string(GetLastError()));
+    return Handle(primary);
+}
+
+}  // namespace
+
 App::App(const Start& start) {
     if (start.exe.empty()) fail("the path of Tarnvel.exe was not given");
     std::wstring commandLine = L"\"" + start.exe + L"\"";
@@ -168,13 +188,22 @@ App::App(const Start& start) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     const wchar_t* folder = start.currentDirectory.empty() ? nullptr : start.currentDirectory.c_str();
-    if (!CreateProcessW(start.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup,
-                        &info))
-        fail("cannot start " + utf8(start.exe) + ", error " + std::to_string(GetLastError()));
+    const Handle token = start.rights == Rights::Limited ? limitedToken() : Handle();
+    const BOOL started = token.get() ? CreateProcessAsUserW(token.get(), start.exe.c_str(), commandLine.data(), nullptr,
+                                                            nullptr, FALSE, 0, nullptr, folder, &startup, &info)
+                                     : CreateProcessW(start.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                      nullptr, folder, &startup, &info);
+    if (!started) fail("cannot start " + utf8(start.exe) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
     pid_ = info.dwProcessId;
     main_ = waitFor([&] { return findTopLevel(pid_, TARNVEL_MAIN_CLASS); }, kWaitMs, "the main window");
+}
+
+App::App(HWND main) : pid_(processOf(main)), main_(main) {
+    process_.reset(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid_));
+    if (!process_.get())
+        fail("cannot open process " + std::to_string(pid_) + ", error " + std::to_string(GetLastError()));
 }
 
 App::~App() {
@@ -195,6 +224,17 @@ bool App::running() const { return WaitForSingleObject(process_.get(), 0) == WAI
 bool App::waitExit(DWORD timeoutMs) const { return WaitForSingleObject(process_.get(), timeoutMs) == WAIT_OBJECT_0; }
 
 std::wstring App::currentDirectory() const { return currentDirectoryOf(process_.get()); }
+
+bool App::elevated() const {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process_.get(), TOKEN_QUERY, &token)) fail("cannot read the program's token");
+    const Handle owned(token);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+        fail("cannot read the program's elevation");
+    return elevation.TokenIsElevated != 0;
+}
 
 HWND App::openFileDialog() {
     post(control(IDC_COMMAND2), BM_CLICK);

@@ -72,15 +72,22 @@ private:
 // a failed test never leaves a window behind for the next one.
 class App {
 public:
+    // Limited: with the unelevated half of the test program's own token, as a
+    // standard user or an unelevated administrator starts programs. Wine 8
+    // reports every process as elevated but hands out that half.
+    enum class Rights { Inherited, Limited };
     // How the program is started: which copy, with what arguments (each
     // quoted), in which current folder (by default the test program's own).
     struct Start {
         std::wstring exe = tarnvelExe();
         std::vector<std::wstring> arguments{};
         std::wstring currentDirectory{};
+        Rights rights = Rights::Inherited;
     };
     App() : App(Start{}) {}
     explicit App(const Start& start);
+    // A Tarnvel.exe that something else started, taken over by its main window.
+    explicit App(HWND main);
     ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -93,6 +100,8 @@ public:
     bool running() const;
     bool waitExit(DWORD timeoutMs) const;
     std::wstring currentDirectory() const;
+    // TokenElevation of the program's token.
+    bool elevated() const;
 
     // The open dialog that Command2 shows: OK with the path typed in, or cancel.
     void chooseFile(const std::wstring& path);

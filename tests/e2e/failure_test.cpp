@@ -1,37 +1,8 @@
-// Cuts that cannot be done: each is reported and leaves the window usable.
-
-#include "fixture.h"
+#include "failure.h"
+#include "drive_letter.h"
 
 namespace e2e {
 namespace {
-
-class Failure : public TarnvelTest {
-protected:
-    static std::string systemReason(DWORD error) {
-        wchar_t* buffer = nullptr;
-        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        std::wstring reason = buffer ? buffer : L"";
-        LocalFree(buffer);
-        while (!reason.empty() && wcschr(L"\r\n .", reason.back())) reason.pop_back();
-        return utf8(reason);
-    }
-
-    static void expectReport(const Box& box, const std::wstring& file, DWORD error) {
-        EXPECT_EQ(box.caption, "エラー");
-        EXPECT_TRUE(box.icon);
-        EXPECT_NE(box.text.find(utf8(file)), std::string::npos) << box.text << "\nshould name " << utf8(file);
-        EXPECT_NE(box.text.find(systemReason(error)), std::string::npos)
-            << box.text << "\nshould give the reason " << systemReason(error);
-    }
-
-    void expectUsable() {
-        EXPECT_TRUE(app.enabled(IDC_COMMAND1));
-        EXPECT_TRUE(app.enabled(IDC_COMMAND2));
-        EXPECT_EQ(app.barPos(), 1 * kScale);
-        EXPECT_FALSE(app.findBox()) << "a second box followed the report";
-    }
-};
 
 TEST_F(Failure, OutputHeldOpenByAnotherProgram) {
     const Bytes bytes = pattern(9000);
@@ -77,6 +48,23 @@ TEST_F(Failure, SourceIsTheOutputItself) {
     EXPECT_TRUE(box.icon);
     expectUsable();
     EXPECT_TRUE(holds(kOutputMpg, bytes));
+}
+
+// The same file under another drive letter must be recognised too: opening
+// the output would truncate the very file being read.
+TEST_F(Failure, SourceIsTheOutputThroughAnotherDriveLetter) {
+    const Bytes bytes = pattern(5000, 11);
+    writeBytes(kOutputMpg, bytes);
+    const SecondLetterForC second(L"tarnvel.mpg");
+    ASSERT_FALSE(second.letter().empty()) << "no second drive letter shows C:\\";
+    const std::wstring alias = second.letter() + L"\\tarnvel.mpg";
+    app.chooseFile(alias);
+
+    Box box = app.cut("3");
+    EXPECT_EQ(box.caption, "エラー") << "choosing " << utf8(alias) << " answered: " << box.text;
+    EXPECT_TRUE(box.icon);
+    expectUsable();
+    EXPECT_TRUE(holds(kOutputMpg, bytes)) << "after the answer: " << box.text;
 }
 
 TEST_F(Failure, SourceGoneBeforeTheCut) {

@@ -1,0 +1,146 @@
+#!/usr/bin/env bash
+# Runs part of the end-to-end suite with drive C: of the Wine prefix made to
+# behave as on a Windows machine where Wine-as-root would not:
+#   full-disk          C:\ is a tmpfs with a few MB free (C:\windows and the
+#                      other folders stay on the real disk through symlinks)
+#   root-not-writable  C:\ cannot be written, as for a standard user; the
+#                      suite and its wineserver run without root's permission
+#                      override. C:\tarnvel.old is an existing, writable output.
+# The suite learns the configuration from TARNVEL_E2E_CONFIG and runs only the
+# suites named after it. The prefix is put back afterwards, also after a
+# failure or a signal, and before starting in case an earlier run was killed.
+# Usage: e2e-config.sh CONFIG TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]
+# Exits 77 (ctest's skip) where it cannot work: not root, or no mount.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$here/wine-env.sh"
+
+if [ $# -lt 3 ]; then
+  echo "usage: $0 full-disk|root-not-writable TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
+  exit 2
+fi
+config=$1 suite_exe=$2 tarnvel_exe=$3
+shift 3
+case $config in
+  full-disk) suites='FullDisk*' ;;
+  root-not-writable) suites='RootNotWritable*' ;;
+  *) echo "unknown configuration: $config" >&2; exit 2 ;;
+esac
+
+if [ "$(id -u)" != 0 ]; then
+  echo "SKIP: $config needs root (it mounts a tmpfs and drops root's capabilities)" >&2
+  exit 77
+fi
+
+drive_c=$WINEPREFIX/drive_c
+small_c=$WINEPREFIX.full-disk           # the tmpfs that stands in for C:
+outside_c=$WINEPREFIX.outside-c         # sources too large for the small C:
+mode_file=$WINEPREFIX.drive_c-mode
+free_kib=4096
+# Below ctest's TIMEOUT, so a hung suite still leaves time to restore.
+suite_timeout=${TARNVEL_E2E_CONFIG_TIMEOUT:-240}
+# The override lets root ignore file modes; the other two would let it read
+# anything or chmod a file it does not own.
+reduced_caps=-dac_override,-dac_read_search,-fowner
+
+"$here/setup-wine-prefix.sh" "${TARNVEL_DPI:-96}"
+
+# The running wineserver of this prefix; it sits in a folder named after the
+# prefix's device and inode.
+wineserver_pid() {
+  local device inode dir pid
+  read -r device inode < <(stat -c '%d %i' "$WINEPREFIX")
+  dir=$(printf 'server-%x-%x' "$device" "$inode")
+  for pid in $(pgrep -x wineserver64; pgrep -x wineserver); do
+    [[ $(readlink "/proc/$pid/cwd" 2>/dev/null) == */"$dir" ]] && { echo "$pid"; return 0; }
+  done
+  return 1
+}
+
+stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+  for _ in $(seq 100); do wineserver_pid >/dev/null || return 0; sleep 0.1; done
+  echo "the wineserver of $WINEPREFIX did not stop" >&2
+  return 1
+}
+
+restore() {
+  stop_wineserver || true
+  ln -sfn ../drive_c "$WINEPREFIX/dosdevices/c:"
+  if [ -f "$mode_file" ]; then
+    chmod "$(cat "$mode_file")" "$drive_c"
+    rm -f "$drive_c/tarnvel.old" "$mode_file"
+    # The suite could not remove its emptied scratch folder from the root.
+    rmdir "$drive_c/tarnvel-e2e" 2>/dev/null || true
+  fi
+  if mountpoint -q "$small_c"; then umount "$small_c" || umount -l "$small_c"; fi
+  rm -rf "$small_c" "$outside_c"
+}
+
+prepare_full_disk() {
+  mkdir -p "$small_c" "$outside_c"
+  if ! mount -t tmpfs -o "size=${free_kib}k,mode=755" tarnvel-full-disk "$small_c"; then
+    echo "SKIP: cannot mount a tmpfs here" >&2
+    exit 77
+  fi
+  local entry
+  for entry in "$drive_c"/*; do
+    case ${entry##*/} in tarnvel*) continue ;; esac
+    ln -s "$entry" "$small_c/"
+  done
+  ln -sfn "$small_c" "$WINEPREFIX/dosdevices/c:"
+  export TARNVEL_E2E_OUTSIDE_C=$outside_c
+}
+
+prepare_root_not_writable() {
+  mkdir -p "$drive_c/tarnvel-e2e"
+  printf 'earlier output\n' > "$drive_c/tarnvel.old"
+  chmod 644 "$drive_c/tarnvel.old"
+  stat -c %a "$drive_c" > "$mode_file"
+  chmod a-w "$drive_c"
+  run_reduced=(setpriv "--bounding-set=$reduced_caps" --)
+  # Started here, under the reduced set, so every open the suite makes goes
+  # through a server that cannot override file modes.
+  "${run_reduced[@]}" wineserver -p 30
+  local pid caps
+  for _ in $(seq 50); do pid=$(wineserver_pid) && break; sleep 0.1; done
+  if [ -z "${pid:-}" ]; then echo "no wineserver started for $WINEPREFIX" >&2; exit 1; fi
+  caps=$(awk '/^CapEff:/ { print $2 }' "/proc/$pid/status")
+  # CAP_DAC_OVERRIDE is bit 1, CAP_DAC_READ_SEARCH bit 2, CAP_FOWNER bit 3.
+  if (( (16#$caps & 16#e) != 0 )); then
+    echo "the wineserver ($pid) still overrides file modes: CapEff $caps" >&2
+    exit 1
+  fi
+  echo "wineserver $pid runs with CapEff $caps"
+}
+
+suite=
+# The suite runs in the background, so a signal is acted on at once rather
+# than when the suite ends; the wineserver's end takes its programs along.
+stop() {
+  if [ -n "$suite" ]; then kill -TERM "$suite" 2>/dev/null || true; fi
+  exit "$1"
+}
+trap restore EXIT
+trap 'stop 130' INT
+trap 'stop 143' TERM
+started=$(date +%s%N)
+restore
+run_reduced=()
+"prepare_${config//-/_}"
+prepared=$(date +%s%N)
+
+TARNVEL_E2E_CONFIG=$config timeout -k 10 "$suite_timeout" "${run_reduced[@]}" \
+  wine "$suite_exe" "$tarnvel_exe" "--gtest_filter=$suites" "$@" &
+suite=$!
+status=0
+wait "$suite" || status=$?
+suite=
+ran=$(date +%s%N)
+
+restore
+trap - EXIT
+restored=$(date +%s%N)
+awk -v c="$config" -v a="$started" -v b="$prepared" -v r="$ran" -v e="$restored" \
+  'BEGIN { printf "%s: set-up %.1f s, tests %.1f s, restore %.1f s\n", c, (b - a) / 1e9, (r - b) / 1e9, (e - r) / 1e9 }'
+exit "$status"
