@@ -23,6 +23,28 @@ std::wstring exePath;
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 
+// A movable block of this process, freed when it goes.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(const std::vector<char>& bytes) : handle_(GlobalAlloc(GMEM_MOVEABLE, bytes.size())) {
+        if (!handle_) fail("GlobalAlloc failed, error " + std::to_string(GetLastError()));
+        void* at = GlobalLock(handle_);
+        if (!at) {
+            GlobalFree(handle_);
+            fail("GlobalLock failed");
+        }
+        std::memcpy(at, bytes.data(), bytes.size());
+        GlobalUnlock(handle_);
+    }
+    ~GlobalBlock() { GlobalFree(handle_); }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL get() const { return handle_; }
+
+private:
+    HGLOBAL handle_;
+};
+
 std::wstring className(HWND window) {
     wchar_t name[64] = {};
     GetClassNameW(window, name, 64);
@@ -64,9 +86,13 @@ std::wstring windowsPath(std::wstring path) {
     return path;
 }
 
-void skipWindowManagerWaits() {
+bool runningUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+void skipWindowManagerWaits() {
+    if (!runningUnderWine()) return;
     HKEY key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tarnvel.exe\\X11 Driver", 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -247,15 +273,33 @@ void App::dropFiles(const std::vector<std::wstring>& paths) const {
     std::memcpy(block.data(), &header, sizeof header);
     std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
 
-    // The handle must be valid in the program's own address space, as the
-    // shell's is: a fixed block there, which GlobalLock hands back as it is.
-    void* remote = VirtualAllocEx(process_.get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote || !WriteProcessMemory(process_.get(), remote, block.data(), block.size(), nullptr))
-        fail("could not place the drop in the program");
-    // Sent rather than posted, so the WM_NULL behind it returns only once the
-    // drop has been taken (or a box it raised is up).
-    if (!SendNotifyMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) fail("WM_DROPFILES failed");
-    send(main_, WM_NULL);
+    if (runningUnderWine()) {
+        // Wine hands wParam over untouched, so the handle must already be valid
+        // in the program: a fixed block there, which GlobalLock returns as it is.
+        void* remote = VirtualAllocEx(process_.get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!remote || !WriteProcessMemory(process_.get(), remote, block.data(), block.size(), nullptr))
+            fail("could not place the drop in the program");
+        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote));
+    } else {
+        // Windows' PostMessage carries a WM_DROPFILES to another process itself:
+        // it first sends the target WM_COPYGLOBALDATA, which copies the block
+        // into a new HGLOBAL there, and posts that handle; ours stays ours.
+        GlobalBlock local(block);
+        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(local.get()));
+    }
+    waitForPostedMessages();
+}
+
+void App::waitForPostedMessages() const {
+    // The marker is the bar's step, which the program never uses: set to a
+    // new value behind the earlier posts, and put back once it shows.
+    HWND bar = control(IDC_PROGRESSBAR1);
+    const LRESULT step = send(bar, PBM_GETSTEP);
+    const LRESULT marker = step + 1;
+    post(bar, PBM_SETSTEP, static_cast<WPARAM>(marker));
+    if (!waitUntil([&] { return send(bar, PBM_GETSTEP) == marker; }, kWaitMs))
+        fail("the program did not get to the messages posted to it");
+    send(bar, PBM_SETSTEP, static_cast<WPARAM>(step));
 }
 
 void App::cancelFileDialog() {
