@@ -37,5 +37,9 @@ cmake --preset windows-cross
 cmake --build --preset windows-cross
 ctest --preset windows-cross
 
+step "Windows test programs from the tests zip, under Wine"
+# After ctest, never beside it: both end-to-end runs need drive C: alone.
+scripts/test-zip.sh
+
 step "reproducible package"
 scripts/check-reproducible.sh
