@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -273,6 +274,7 @@ void App::dropFiles(const std::vector<std::wstring>& paths) const {
     std::memcpy(block.data(), &header, sizeof header);
     std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
 
+    std::optional<GlobalBlock> local;
     if (runningUnderWine()) {
         // Wine hands wParam over untouched, so the handle must already be valid
         // in the program: a fixed block there, which GlobalLock returns as it is.
@@ -283,9 +285,10 @@ void App::dropFiles(const std::vector<std::wstring>& paths) const {
     } else {
         // Windows' PostMessage carries a WM_DROPFILES to another process itself:
         // it first sends the target WM_COPYGLOBALDATA, which copies the block
-        // into a new HGLOBAL there, and posts that handle; ours stays ours.
-        GlobalBlock local(block);
-        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(local.get()));
+        // into a new HGLOBAL there, and posts that handle; ours stays ours, and
+        // is kept until the program has taken the drop all the same.
+        local.emplace(block);
+        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(local->get()));
     }
     waitForPostedMessages();
 }
