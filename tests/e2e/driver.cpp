@@ -294,15 +294,23 @@ void App::dropFiles(const std::vector<std::wstring>& paths) const {
 }
 
 void App::waitForPostedMessages() const {
+    if (!passPostedMarker()) fail("the program did not get to the messages posted to it");
+}
+
+bool App::passPostedMarker() const {
     // The marker is the bar's step, which the program never uses: set to a
     // new value behind the earlier posts, and put back once it shows.
-    HWND bar = control(IDC_PROGRESSBAR1);
-    const LRESULT step = send(bar, PBM_GETSTEP);
-    const LRESULT marker = step + 1;
-    post(bar, PBM_SETSTEP, static_cast<WPARAM>(marker));
-    if (!waitUntil([&] { return send(bar, PBM_GETSTEP) == marker; }, kWaitMs))
-        fail("the program did not get to the messages posted to it");
-    send(bar, PBM_SETSTEP, static_cast<WPARAM>(step));
+    HWND bar = GetDlgItem(main_, IDC_PROGRESSBAR1);
+    const auto step = [bar](DWORD_PTR& value) {
+        return SendMessageTimeoutW(bar, PBM_GETSTEP, 0, 0, SMTO_NORMAL, 5000, &value) != 0;
+    };
+    DWORD_PTR before = 0;
+    if (!bar || !step(before) || !PostMessageW(bar, PBM_SETSTEP, before + 1, 0)) return false;
+    DWORD_PTR now = 0;
+    if (!waitUntil([&] { return !IsWindow(bar) || (step(now) && now == before + 1); }, kWaitMs) || !IsWindow(bar))
+        return false;
+    send(bar, PBM_SETSTEP, before);
+    return true;
 }
 
 void App::cancelFileDialog() {
@@ -350,6 +358,9 @@ Box App::dismissBox(DWORD timeoutMs) const {
     Box seen = readBox(box);
     post(box, WM_COMMAND, IDOK);
     if (!waitUntil([&] { return !IsWindow(box); }, kWaitMs)) fail("the message box did not close");
+    // The program goes on (enables its buttons, resets the bar) only after
+    // the box has returned; let it get that far, unless it closed instead.
+    passPostedMarker();
     return seen;
 }
 

@@ -122,6 +122,8 @@ public:
 private:
     // Returns once the program's thread has dispatched everything posted to it so far.
     void waitForPostedMessages() const;
+    // The same, but false instead of a failure when the window went away first.
+    bool passPostedMarker() const;
     HWND openFileDialog();
     HWND fileNameField(HWND dialog) const;
 
