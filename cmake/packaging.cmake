@@ -1,12 +1,14 @@
 # `cpack` in the Windows build folder makes Tarnvel-<version>-win64.zip with
-# the program and its readme at the top level, as a user unpacks it.
+# the program and its readme at the top level, as a user unpacks it, and,
+# where the tests are built, Tarnvel-<version>-win64-tests.zip beside it
+# (its contents are chosen in cmake/test-package.cmake).
 
 # The version is written once, in version.h, which the resources also read.
 file(STRINGS ${PROJECT_SOURCE_DIR}/ui/version.h version_line REGEX "^#define TARNVEL_VERSION_STRING ")
 string(REGEX REPLACE ".*\"(.*)\".*" "\\1" TARNVEL_VERSION_STRING "${version_line}")
 
-install(TARGETS Tarnvel RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/readme.txt DESTINATION .)
+install(TARGETS Tarnvel RUNTIME DESTINATION . COMPONENT app)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/readme.txt DESTINATION . COMPONENT app)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tarnvel)
@@ -14,4 +16,13 @@ set(CPACK_PACKAGE_VERSION ${TARNVEL_VERSION_STRING})
 set(CPACK_PACKAGE_FILE_NAME Tarnvel-${TARNVEL_VERSION_STRING}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+# One zip per component. The list is fixed here because CPack reads it now,
+# before the tests' folders have declared their install rules.
+set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL app)
+set(CPACK_ARCHIVE_APP_FILE_NAME ${CPACK_PACKAGE_FILE_NAME})
+if(BUILD_TESTING)
+  list(APPEND CPACK_COMPONENTS_ALL tests)
+  set(CPACK_ARCHIVE_TESTS_FILE_NAME ${CPACK_PACKAGE_FILE_NAME}-tests)
+endif()
 include(CPack)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the package twice from scratch in two folders and checks that
-# Tarnvel.exe and the zip come out byte for byte the same.
+# Builds the packages twice from scratch in two folders and checks that
+# Tarnvel.exe and both zips come out byte for byte the same.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh unzip
@@ -9,8 +9,12 @@ export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 first=build/reproducible-a
 second=build/reproducible-second
 rm -rf "$first" "$second"
-zip_a=$(scripts/package.sh "$first")
-zip_b=$(scripts/package.sh "$second")
+mapfile -t zips_a < <(scripts/package.sh "$first")
+mapfile -t zips_b < <(scripts/package.sh "$second")
+if [ ${#zips_a[@]} -ne 2 ] || [ ${#zips_b[@]} -ne 2 ]; then
+  echo "package.sh did not make both zips" >&2
+  exit 1
+fi
 
 status=0
 same() {
@@ -23,12 +27,19 @@ same() {
   fi
 }
 same "$first/ui/Tarnvel.exe" "$second/ui/Tarnvel.exe"
-same "$zip_a" "$zip_b"
+same "${zips_a[0]}" "${zips_b[0]}"
+same "${zips_a[1]}" "${zips_b[1]}"
 
+holds() {  # zip, then its expected files in sorted order, all at the top level
+  local zip=$1 contents
+  shift
+  contents=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
+  if [ "$contents" != "$* " ]; then
+    echo "unexpected contents of $(basename "$zip"): $contents" >&2
+    status=1
+  fi
+}
 # What a user unpacks: the program and its readme, nothing else, no folder.
-contents=$(unzip -Z1 "$zip_a" | sort | tr '\n' ' ')
-if [ "$contents" != "Tarnvel.exe readme.txt " ]; then
-  echo "unexpected zip contents: $contents" >&2
-  status=1
-fi
+holds "${zips_a[0]}" Tarnvel.exe readme.txt
+holds "${zips_a[1]}" Tarnvel.exe core_tests.exe fake_editor.exe readme.txt run-tests.cmd tarnvel_e2e.exe tests-readme.txt
 exit $status

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds Tarnvel.exe for Windows and packs Tarnvel-<version>-win64.zip.
+# Builds Tarnvel.exe and the Windows test suites and packs
+# Tarnvel-<version>-win64.zip and Tarnvel-<version>-win64-tests.zip; prints
+# the path of each, the release zip first.
 # Usage: package.sh [BUILD_FOLDER]   (default build/package)
 # File times in the zip come from SOURCE_DATE_EPOCH, by default the time of
 # the last commit, so the same commit always gives the same zip.
@@ -9,7 +11,8 @@ scripts/install-deps.sh
 dir=${1:-build/package}
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 
-cmake --preset windows-cross -B "$dir" -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$dir" --target Tarnvel >/dev/null
+cmake --preset windows-cross -B "$dir" -DBUILD_TESTING=ON >/dev/null
+cmake --build "$dir" --target Tarnvel core_tests tarnvel_e2e >/dev/null
 (cd "$dir" && cpack -G ZIP >/dev/null)
 ls "$PWD/$dir"/package/Tarnvel-*-win64.zip
+ls "$PWD/$dir"/package/Tarnvel-*-win64-tests.zip

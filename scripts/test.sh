@@ -38,5 +38,9 @@ cmake --build --preset windows-cross
 scripts/check-imports.sh build/windows/ui/Tarnvel.exe ui/imports.allow
 ctest --preset windows-cross
 
+step "Windows test programs from the tests zip, under Wine"
+# After ctest, never beside it: both end-to-end runs need drive C: alone.
+scripts/test-zip.sh
+
 step "reproducible package"
 scripts/check-reproducible.sh

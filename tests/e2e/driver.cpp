@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -23,6 +24,28 @@ constexpr int kFileNameComboId = 0x047C;
 std::wstring exePath;
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
+
+// A movable block of this process, freed when it goes.
+class GlobalBlock {
+public:
+    explicit GlobalBlock(const std::vector<char>& bytes) : handle_(GlobalAlloc(GMEM_MOVEABLE, bytes.size())) {
+        if (!handle_) fail("GlobalAlloc failed, error " + std::to_string(GetLastError()));
+        void* at = GlobalLock(handle_);
+        if (!at) {
+            GlobalFree(handle_);
+            fail("GlobalLock failed");
+        }
+        std::memcpy(at, bytes.data(), bytes.size());
+        GlobalUnlock(handle_);
+    }
+    ~GlobalBlock() { GlobalFree(handle_); }
+    GlobalBlock(const GlobalBlock&) = delete;
+    GlobalBlock& operator=(const GlobalBlock&) = delete;
+    HGLOBAL get() const { return handle_; }
+
+private:
+    HGLOBAL handle_;
+};
 
 std::wstring className(HWND window) {
     wchar_t name[64] = {};
@@ -65,9 +88,13 @@ std::wstring windowsPath(std::wstring path) {
     return path;
 }
 
-void skipWindowManagerWaits() {
+bool runningUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+void skipWindowManagerWaits() {
+    if (!runningUnderWine()) return;
     HKEY key;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Tarnvel.exe\\X11 Driver", 0, nullptr, 0,
                         KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
@@ -292,15 +319,43 @@ void App::dropFiles(const std::vector<std::wstring>& paths) const {
     std::memcpy(block.data(), &header, sizeof header);
     std::memcpy(block.data() + sizeof header, names.data(), names.size() * sizeof(wchar_t));
 
-    // The handle must be valid in the program's own address space, as the
-    // shell's is: a fixed block there, which GlobalLock hands back as it is.
-    void* remote = VirtualAllocEx(process_.get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote || !WriteProcessMemory(process_.get(), remote, block.data(), block.size(), nullptr))
-        fail("could not place the drop in the program");
-    // Sent rather than posted, so the WM_NULL behind it returns only once the
-    // drop has been taken (or a box it raised is up).
-    if (!SendNotifyMessageW(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) fail("WM_DROPFILES failed");
-    send(main_, WM_NULL);
+    std::optional<GlobalBlock> local;
+    if (runningUnderWine()) {
+        // Wine hands wParam over untouched, so the handle must already be valid
+        // in the program: a fixed block there, which GlobalLock returns as it is.
+        void* remote = VirtualAllocEx(process_.get(), nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!remote || !WriteProcessMemory(process_.get(), remote, block.data(), block.size(), nullptr))
+            fail("could not place the drop in the program");
+        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote));
+    } else {
+        // Windows' PostMessage carries a WM_DROPFILES to another process itself:
+        // it first sends the target WM_COPYGLOBALDATA, which copies the block
+        // into a new HGLOBAL there, and posts that handle; ours stays ours, and
+        // is kept until the program has taken the drop all the same.
+        local.emplace(block);
+        post(main_, WM_DROPFILES, reinterpret_cast<WPARAM>(local->get()));
+    }
+    waitForPostedMessages();
+}
+
+void App::waitForPostedMessages() const {
+    if (!passPostedMarker()) fail("the program did not get to the messages posted to it");
+}
+
+bool App::passPostedMarker() const {
+    // The marker is the bar's step, which the program never uses: set to a
+    // new value behind the earlier posts, and put back once it shows.
+    HWND bar = GetDlgItem(main_, IDC_PROGRESSBAR1);
+    const auto step = [bar](DWORD_PTR& value) {
+        return SendMessageTimeoutW(bar, PBM_GETSTEP, 0, 0, SMTO_NORMAL, 5000, &value) != 0;
+    };
+    DWORD_PTR before = 0;
+    if (!bar || !step(before) || !PostMessageW(bar, PBM_SETSTEP, before + 1, 0)) return false;
+    DWORD_PTR now = 0;
+    if (!waitUntil([&] { return !IsWindow(bar) || (step(now) && now == before + 1); }, kWaitMs) || !IsWindow(bar))
+        return false;
+    send(bar, PBM_SETSTEP, before);
+    return true;
 }
 
 void App::cancelFileDialog() {
@@ -348,6 +403,9 @@ Box App::dismissBox(DWORD timeoutMs) const {
     Box seen = readBox(box);
     post(box, WM_COMMAND, IDOK);
     if (!waitUntil([&] { return !IsWindow(box); }, kWaitMs)) fail("the message box did not close");
+    // The program goes on (enables its buttons, resets the bar) only after
+    // the box has returned; let it get that far, unless it closed instead.
+    passPostedMarker();
     return seen;
 }
 

@@ -46,6 +46,9 @@ inline constexpr DWORD kWaitMs = 10000;
 // A path from the command line as Windows sees it; Wine shows the Unix root as Z:.
 std::wstring windowsPath(std::wstring path);
 
+// Wine's ntdll exports wine_get_version; Windows' does not.
+bool runningUnderWine();
+
 // Without a window manager (Xvfb), Wine waits two seconds for one to confirm
 // that each closed message box or dialog is gone; windows it does not hand to
 // a window manager skip that wait. Only Wine reads this key, only for Tarnvel.exe.
@@ -108,7 +111,8 @@ public:
     void cancelFileDialog();
 
     // Files dropped from Explorer: a WM_DROPFILES with the DROPFILES block
-    // that DragQueryFileW reads, posted as the shell posts it.
+    // that DragQueryFileW reads, posted as the shell posts it. Returns once
+    // the program has taken the drop (or a box it raised is up).
     void dropFiles(const std::vector<std::wstring>& paths) const;
     // The name the open dialog starts with; the dialog is then cancelled.
     std::string fileDialogStartName();
@@ -134,6 +138,10 @@ public:
     long barPos() const;
 
 private:
+    // Returns once the program's thread has dispatched everything posted to it so far.
+    void waitForPostedMessages() const;
+    // The same, but false instead of a failure when the window went away first.
+    bool passPostedMarker() const;
     HWND openFileDialog();
     HWND fileNameField(HWND dialog) const;
 
