@@ -1,10 +1,10 @@
 #include "elevated_restart.h"
 
-#include <shellapi.h>
 #include <winnetwk.h>
 
 #include <vector>
 
+#include "shell_execute.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -38,19 +38,7 @@ std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
 }
 
 SystemError restartElevated(HWND owner, const StartOptions& options) {
-    const std::wstring program = modulePath();
-    const std::wstring parameters = wide(startCommandLine(options));
-    SHELLEXECUTEINFOW execute{};
-    execute.cbSize = sizeof execute;
-    // Finished before this process goes away.
-    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    execute.hwnd = owner;
-    execute.lpVerb = L"runas";
-    execute.lpFile = program.c_str();
-    execute.lpParameters = parameters.c_str();
-    execute.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&execute)) return GetLastError();
-    return kNoError;
+    return shellExecute(owner, L"runas", modulePath(), wide(startCommandLine(options)), SW_SHOWNORMAL);
 }
 
 }  // namespace tarnvel::ui

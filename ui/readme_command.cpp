@@ -1,11 +1,9 @@
 #include "readme_command.h"
 
-#include <objbase.h>
-#include <shellapi.h>
-
 #include <string>
 
 #include "notices.h"
+#include "shell_execute.h"
 #include "tarnvel/file_io.h"
 #include "win32_support.h"
 
@@ -48,33 +46,10 @@ SystemError startEditor(const std::wstring& readme) {
     return kNoError;
 }
 
-// Handlers that ShellExecuteExW hands a file to may be COM objects.
-class ComApartment {
-public:
-    ComApartment()
-        : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
-    ~ComApartment() {
-        if (initialised_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
-
 // Notepad is an optional feature of Windows 11; without it the file opens in
 // whatever program the user has for text.
 SystemError openWithAssociatedProgram(HWND owner, const std::wstring& file) {
-    const ComApartment apartment;
-    SHELLEXECUTEINFOW execute{};
-    execute.cbSize = sizeof execute;
-    execute.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
-    execute.hwnd = owner;
-    execute.lpVerb = L"open";
-    execute.lpFile = file.c_str();
-    execute.nShow = SW_SHOWNOACTIVATE;
-    return ShellExecuteExW(&execute) ? kNoError : GetLastError();
+    return shellExecute(owner, L"open", file, {}, SW_SHOWNOACTIVATE);
 }
 
 }  // namespace
