@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times the engine against head -c and dd bs=4M on one page-cached source of
 # the largest size a cut accepts, in paired rounds, and checks that a cut of
-# the whole source costs no more than its share of bytes over a 1 GB cut.
+# the whole source costs no more than its share of bytes over a 1 GB cut. dd
+# copies the whole source too: the page cache's own growth, to set beside it.
 # Usage: bench/compare.sh [ROUNDS] [WORKDIR]   (default 3 and /tmp/tarnvel-bench;
 # needs about 4.5 GB free there; the 2 GB source stays for the next run)
 set -euo pipefail
@@ -22,7 +23,7 @@ if [ "$(stat -c %s "$src" 2>/dev/null || echo 0)" != "$source_bytes" ]; then
 fi
 cat "$src" > /dev/null  # into the page cache
 
-outputs=("$work/engine.out" "$work/head.out" "$work/dd.out" "$work/engine-max.out")
+outputs=("$work/engine.out" "$work/head.out" "$work/dd.out" "$work/engine-max.out" "$work/dd-max.out")
 trap 'rm -f "${outputs[@]}" "$work/peak"' EXIT
 
 # measure NAME COMMAND...: wall seconds into seconds[NAME], peak KiB into peak[NAME].
@@ -46,7 +47,7 @@ same_head() {  # OUTPUT BYTES: the output is exactly the first BYTES of the sour
   fi
 }
 
-rows=() by_head=() by_dd=() growth=()
+rows=() by_head=() by_dd=() growth=() dd_growth=()
 for round in $(seq "$rounds"); do
   measure engine "$bench" "$src" "$work/engine.out" 1000000
   same_head "$work/engine.out" 1000000000
@@ -56,23 +57,27 @@ for round in $(seq "$rounds"); do
   same_head "$work/dd.out" 1000000000
   measure max "$bench" "$src" "$work/engine-max.out" "$max_blocks"
   same_head "$work/engine-max.out" $((max_blocks * 1000))
+  measure ddmax dd if="$src" of="$work/dd-max.out" bs=4M count=$((max_blocks * 1000)) iflag=count_bytes status=none
+  same_head "$work/dd-max.out" $((max_blocks * 1000))
 
   by_head+=("$(ratio "${seconds[engine]}" "${seconds[head]}")")
   by_dd+=("$(ratio "${seconds[engine]}" "${seconds[dd]}")")
   growth+=("$(ratio "${seconds[max]}" "${seconds[engine]}")")
-  rows+=("$(printf '%5s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s' "$round" "${seconds[engine]}" "${seconds[head]}" \
-    "${seconds[dd]}" "${seconds[max]}" "${by_head[-1]}" "${by_dd[-1]}" "${growth[-1]}" \
-    "${peak[engine]}" "${peak[head]}" "${peak[dd]}")")
+  dd_growth+=("$(ratio "${seconds[ddmax]}" "${seconds[dd]}")")
+  rows+=("$(printf '%5s %8s %8s %8s %8s %8s %7s %7s %7s %7s %9s %9s %9s' "$round" "${seconds[engine]}" \
+    "${seconds[head]}" "${seconds[dd]}" "${seconds[max]}" "${seconds[ddmax]}" "${by_head[-1]}" "${by_dd[-1]}" \
+    "${growth[-1]}" "${dd_growth[-1]}" "${peak[engine]}" "${peak[head]}" "${peak[dd]}")")
   echo "${rows[-1]}"
 done
 
 echo
-printf '%5s %8s %8s %8s %8s %7s %7s %7s %9s %9s %9s\n' round engine_s head_s dd_s max_s /head /dd max/1GB \
-  engine_KiB head_KiB dd_KiB
+printf '%5s %8s %8s %8s %8s %8s %7s %7s %7s %7s %9s %9s %9s\n' round engine_s head_s dd_s max_s ddmax_s /head /dd \
+  max/1GB dd:2/1 engine_KiB head_KiB dd_KiB
 printf '%s\n' "${rows[@]}"
-echo "engine, head, dd: 1000000000 bytes; max: the engine's cut of $max_blocks blocks ($((max_blocks * 1000)) bytes)"
+echo "engine, head, dd: 1000000000 bytes; max, ddmax: the engine's cut and dd's copy of $max_blocks blocks ($((max_blocks * 1000)) bytes)"
 echo "median engine/head -c:   $(median "${by_head[@]}")"
 echo "median engine/dd bs=4M:  $(median "${by_dd[@]}")"
 growth_median=$(median "${growth[@]}")
 verdict=$(awk -v g="$growth_median" 'BEGIN { print (g <= 2.15 ? "within" : "above") }')
 echo "median max/1GB:          $growth_median   ($verdict the $(ratio "$max_blocks" 1000000) of linear growth)"
+echo "median ddmax/dd:         $(median "${dd_growth[@]}")   (the same growth for dd on this machine)"

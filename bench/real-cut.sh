@@ -47,6 +47,15 @@ field() { sed -n "s/.*\b$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+same_head() {  # OUTPUT: exactly the first 1000000000 bytes of the source; removed after, then synced
+  if [ "$(stat -c %s "$1")" != 1000000000 ] || ! cmp -s -n 1000000000 "$1" "$src"; then
+    echo "$1 is not the first 1000000000 bytes of the source" >&2
+    exit 1
+  fi
+  rm -f "$1"
+  sync
+}
+
 status=0
 rows=() by_head=() by_dd=()
 for round in $(seq "$rounds"); do
@@ -56,12 +65,12 @@ for round in $(seq "$rounds"); do
     || status=$?
   echo "round $round: $line"
   [ -n "$line" ] || exit 2
-  sync
+  # Each copy is checked and removed before the next, so each starts as the cut did.
+  same_head "$drive_c"/tarnvel.bin
   head_s=$(seconds sh -c 'head -c 1000000000 "$1" > "$2"' _ "$src" "$head_out")
-  sync
+  same_head "$head_out"
   dd_s=$(seconds dd if="$src" of="$dd_out" bs=4M count=1000000000 iflag=count_bytes status=none)
-  cmp "$drive_c"/tarnvel.bin "$head_out"
-  cmp "$dd_out" "$head_out"
+  same_head "$dd_out"
   cut_s=$(field cut_s "$line")
   by_head+=("$(ratio "$cut_s" "$head_s")")
   by_dd+=("$(ratio "$cut_s" "$dd_s")")
