@@ -1,11 +1,13 @@
 // The menu's two commands, and the version record of the executable.
 
 #include <cwctype>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "fixture.h"
+#include "layout.h"
 
 namespace e2e {
 namespace {
@@ -44,6 +46,28 @@ TEST_F(Menu, AboutShowsTitleVersionAndAuthorAndHoldsTheMainWindow) {
     PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }, kWaitMs));
     EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(app.main()) != FALSE; }, kWaitMs));
+}
+
+TEST_F(Menu, AboutIsItsDesignedSizeWithItsControlsInPlace) {
+    HWND about = openAbout();
+    ASSERT_TRUE(about) << "no About window";
+    const UINT dpi = windowDpi(about);
+    EXPECT_EQ(dpi, windowDpi(app.main())) << "both windows are on one screen";
+    RECT client;
+    GetClientRect(about, &client);
+    EXPECT_EQ(client.right, pixels(3015, dpi)) << dpi << " DPI";
+    EXPECT_EQ(client.bottom, pixels(1695, dpi)) << dpi << " DPI";
+    const ControlPlace rows[] = {
+        {IDOK, L"Button", nullptr, 1800, 1320, 1140, 345},
+        {IDC_PICICON, L"Static", nullptr, 120, 120, 540, 540},
+        {IDC_LBLDESCRIPTION, L"Static", nullptr, 960, 720, 1845, 285},
+        {IDC_LBLTITLE, L"Static", nullptr, 960, 120, 1965, 360},
+        {IDC_LBLVERSION, L"Static", nullptr, 960, 480, 1485, 225},
+        {IDC_ABOUT_LABEL1, L"Static", nullptr, 840, 1080, 1575, 255},
+    };
+    expectControlsInPlace(about, rows, std::size(rows));
+    PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(about); }, kWaitMs));
 }
 
 TEST_F(Menu, AboutClosesOnOkEnterAndEscAndOpensAgain) {

@@ -1,10 +1,12 @@
 // The main window as it opens, and the keyboard inside it.
 
 #include "fixture.h"
+#include "layout.h"
 
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 namespace e2e {
@@ -12,18 +14,10 @@ namespace {
 
 using MainWindow = TarnvelTest;
 
-int pixels(int twips) {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(twips, dpi, 1440);
-}
-
-RECT placeIn(HWND parent, HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+TEST_F(MainWindow, OpensAtTheDpiThisRunWasSetUpFor) {
+    const UINT expected = expectedDpi();
+    if (expected == 0) GTEST_SKIP() << "TARNVEL_E2E_DPI is not set; the window is at " << windowDpi(app.main());
+    EXPECT_EQ(windowDpi(app.main()), expected);
 }
 
 TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
@@ -32,10 +26,11 @@ TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
     EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX), 0) << std::hex << style;
 
+    const UINT dpi = windowDpi(app.main());
     RECT client;
     GetClientRect(app.main(), &client);
-    EXPECT_EQ(client.right, pixels(4215));
-    EXPECT_EQ(client.bottom, pixels(3150));
+    EXPECT_EQ(client.right, pixels(4215, dpi)) << dpi << " DPI";
+    EXPECT_EQ(client.bottom, pixels(3150, dpi)) << dpi << " DPI";
 
     RECT window, work;
     GetWindowRect(app.main(), &window);
@@ -47,13 +42,7 @@ TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
 }
 
 TEST_F(MainWindow, ControlsOpenWithTheirTextsInTheirPlaces) {
-    struct Row {
-        int id;
-        const wchar_t* kind;
-        const char* text;
-        int left, top, width, height;  // twips
-    };
-    const Row rows[] = {
+    const ControlPlace rows[] = {
         {IDC_LABEL1, L"Static", "", 120, 120, 3975, 615},
         {IDC_COMMAND2, L"Button", "ファイル指定", 2640, 780, 1455, 375},
         {IDC_LABEL2, L"Static", "対象ファイルサイズ", 120, 1200, 1935, 255},
@@ -64,23 +53,9 @@ TEST_F(MainWindow, ControlsOpenWithTheirTextsInTheirPlaces) {
         {IDC_TEXT1, L"Edit", "", 1680, 2200, 1095, 285},
         {IDC_LABEL7, L"Static", "×1000Byte", 2880, 2235, 1215, 255},
         {IDC_COMMAND1, L"Button", "Cut開始", 2880, 2520, 1215, 375},
-        {IDC_PROGRESSBAR1, PROGRESS_CLASSW, "", 0, 2880, 4215, 255},
+        {IDC_PROGRESSBAR1, PROGRESS_CLASSW, nullptr, 0, 2880, 4215, 255},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE("control " + std::to_string(row.id));
-        HWND control = app.control(row.id);
-        wchar_t kind[64] = {};
-        GetClassNameW(control, kind, 64);
-        EXPECT_EQ(utf8(kind), utf8(row.kind));
-        if (row.id != IDC_PROGRESSBAR1) {
-            EXPECT_EQ(text(control), row.text);
-        }
-        RECT at = placeIn(app.main(), control);
-        EXPECT_NEAR(at.left, pixels(row.left), 1);
-        EXPECT_NEAR(at.top, pixels(row.top), 1);
-        EXPECT_NEAR(at.right - at.left, pixels(row.width), 1);
-        EXPECT_NEAR(at.bottom - at.top, pixels(row.height), 1);
-    }
+    expectControlsInPlace(app.main(), rows, std::size(rows));
 }
 
 TEST_F(MainWindow, ProgressBarStartsEmptyOnOneToHundred) {

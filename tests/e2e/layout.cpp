@@ -1,0 +1,63 @@
+#include "layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+#include "driver.h"
+
+namespace e2e {
+
+UINT windowDpi(HWND window) {
+    using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto getDpiForWindow = user32 ? reinterpret_cast<GetDpiForWindowCall>(
+                                        reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForWindow")))
+                                  : nullptr;
+    if (getDpiForWindow) {
+        if (const UINT dpi = getDpiForWindow(window)) return dpi;
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return static_cast<UINT>(dpi);
+}
+
+int pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+RECT placeIn(HWND parent, HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+UINT expectedDpi() {
+    wchar_t value[16] = {};
+    const DWORD length = GetEnvironmentVariableW(L"TARNVEL_E2E_DPI", value, 16);
+    if (length == 0 || length >= 16) return 0;
+    return static_cast<UINT>(std::wcstoul(value, nullptr, 10));
+}
+
+void expectControlsInPlace(HWND window, const ControlPlace* rows, size_t count) {
+    const UINT dpi = windowDpi(window);
+    for (size_t i = 0; i < count; ++i) {
+        const ControlPlace& row = rows[i];
+        SCOPED_TRACE("control " + std::to_string(row.id) + " at " + std::to_string(dpi) + " DPI");
+        HWND control = GetDlgItem(window, row.id);
+        ASSERT_TRUE(control);
+        wchar_t kind[64] = {};
+        GetClassNameW(control, kind, 64);
+        EXPECT_EQ(utf8(kind), utf8(row.kind));
+        if (row.text) {
+            EXPECT_EQ(text(control), row.text);
+        }
+        const RECT at = placeIn(window, control);
+        EXPECT_NEAR(at.left, pixels(row.left, dpi), 1);
+        EXPECT_NEAR(at.top, pixels(row.top, dpi), 1);
+        EXPECT_NEAR(at.right - at.left, pixels(row.width, dpi), 1);
+        EXPECT_NEAR(at.bottom - at.top, pixels(row.height, dpi), 1);
+    }
+}
+
+}  // namespace e2e
