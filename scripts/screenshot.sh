@@ -4,7 +4,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 exe=$1 out=$2 dpi=${3:-96}
-if [ "$dpi" != 96 ]; then export TARNVEL_WINEPREFIX=$here/../build/wineprefix-$dpi; fi
+if [ "$dpi" != 96 ]; then export TARNVEL_WINEPREFIX=$here/../build/wineprefix-app-$dpi; fi
 export TARNVEL_WINEPREFIX=${TARNVEL_WINEPREFIX:-$here/../build/wineprefix-app}
 source "$here/wine-env.sh"
 size=$((480 * dpi / 96))x$((360 * dpi / 96))

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Prepares the Wine prefix once: boots it and maps the Japanese fonts the
-# windows ask for onto IPA Gothic. Safe to run again; it then does nothing.
+# Prepares the Wine prefix once: boots it, maps the Japanese fonts the
+# windows ask for onto IPA Gothic and sets the screen's DPI. Safe to run
+# again; it then only adds what an older prefix lacks.
 # Usage: setup-wine-prefix.sh [DPI]   (default 96; give each DPI its own prefix)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
@@ -12,8 +13,23 @@ stamp="$WINEPREFIX/.tarnvel-ready-$dpi"
 second_letter() {
   [ -L "$WINEPREFIX/dosdevices/t:" ] || ln -s ../drive_c "$WINEPREFIX/dosdevices/t:"
 }
+# Wine draws caption buttons, scroll arrows and menu check marks as glyphs
+# of Marlett, as Windows does. Debian's fonts-wine ships the font, but Wine 8
+# only reads windows\Fonts and fontconfig's folders, so without this copy a
+# fallback font draws the glyphs' letters: an "r" for the close button.
+symbol_font() {
+  local font=/usr/share/wine/fonts/marlett.ttf fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  if [ ! -f "$font" ]; then
+    echo "setup-wine-prefix.sh: no $font (Debian package fonts-wine); caption buttons will show letters" >&2
+    return 0
+  fi
+  mkdir -p "$fonts"
+  cp "$font" "$fonts/"
+}
 if [ -f "$stamp" ]; then
   second_letter
+  symbol_font
   exit 0
 fi
 
@@ -33,4 +49,5 @@ printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 wine regedit "$(winepath -w "$reg")" >/dev/null 2>&1
 wineserver -w
 second_letter
+symbol_font
 touch "$stamp"
