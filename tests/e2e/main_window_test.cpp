@@ -1,6 +1,7 @@
 // The main window as it opens, and the keyboard inside it.
 
 #include "fixture.h"
+#include "layout.h"
 
 #include <commctrl.h>
 
@@ -12,19 +13,7 @@ namespace {
 
 using MainWindow = TarnvelTest;
 
-int pixels(int twips) {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(twips, dpi, 1440);
-}
-
-RECT placeIn(HWND parent, HWND child) {
-    RECT rect;
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
+int pixels(int twips) { return pixelsAt(twips, screenDpi()); }
 
 TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
     EXPECT_EQ(caption(app.main()), "Tarnvel");
@@ -47,26 +36,7 @@ TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
 }
 
 TEST_F(MainWindow, ControlsOpenWithTheirTextsInTheirPlaces) {
-    struct Row {
-        int id;
-        const wchar_t* kind;
-        const char* text;
-        int left, top, width, height;  // twips
-    };
-    const Row rows[] = {
-        {IDC_LABEL1, L"Static", "", 120, 120, 3975, 615},
-        {IDC_COMMAND2, L"Button", "ファイル指定", 2640, 780, 1455, 375},
-        {IDC_LABEL2, L"Static", "対象ファイルサイズ", 120, 1200, 1935, 255},
-        {IDC_LABEL3, L"Static", "", 2400, 1200, 1695, 255},
-        {IDC_LABEL4, L"Static", "(指定可能範囲)", 120, 1440, 1575, 255},
-        {IDC_LABEL5, L"Static", "", 2640, 1440, 1455, 255},
-        {IDC_LABEL6, L"Static", "作成ファイルサイズ指定", 120, 1920, 2175, 255},
-        {IDC_TEXT1, L"Edit", "", 1680, 2200, 1095, 285},
-        {IDC_LABEL7, L"Static", "×1000Byte", 2880, 2235, 1215, 255},
-        {IDC_COMMAND1, L"Button", "Cut開始", 2880, 2520, 1215, 375},
-        {IDC_PROGRESSBAR1, PROGRESS_CLASSW, "", 0, 2880, 4215, 255},
-    };
-    for (const Row& row : rows) {
+    for (const DesignedControl& row : kMainControls) {
         SCOPED_TRACE("control " + std::to_string(row.id));
         HWND control = app.control(row.id);
         wchar_t kind[64] = {};
