@@ -1,6 +1,7 @@
 #include "control_layout.h"
 
 #include "dpi.h"
+#include "tarnvel/screen_geometry.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -22,18 +23,23 @@ void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi
     }
 }
 
-SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
-    const RECT client{0, 0, twipsToPixels(clientWidthTwips, dpi), twipsToPixels(clientHeightTwips, dpi)};
-    const RECT frame = frameForClient(client, style, exStyle, hasMenu, dpi);
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu,
+                   UINT clientDpi, UINT frameDpi) {
+    const RECT client{0, 0, twipsToPixels(clientWidthTwips, clientDpi), twipsToPixels(clientHeightTwips, clientDpi)};
+    const RECT frame = frameForClient(client, style, exStyle, hasMenu, frameDpi);
     return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
-void centreOnScreen(HWND window, SIZE size) {
+RECT centredOnMonitorOf(HWND reference, SIZE size) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
     RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + (work.right - work.left - size.cx) / 2;
-    const int top = work.top + (work.bottom - work.top - size.cy) / 2;
-    SetWindowPos(window, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor))
+        work = monitor.rcWork;
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const ScreenRect at = centredOn({work.left, work.top, work.right, work.bottom}, size.cx, size.cy);
+    return {at.left, at.top, at.right, at.bottom};
 }
 
 void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size) {

@@ -22,9 +22,12 @@ struct ControlDesign {
 void createControls(HWND parent, std::span<const ControlDesign> designs);
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts);
 
-// Window size for a client area given in twips, including caption and menu.
-SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
-void centreOnScreen(HWND window, SIZE size);
+// Window size for a client area given in twips, laid out at clientDpi, with
+// caption and menu as Windows draws them at frameDpi, the window's own.
+SIZE windowSizeFor(int clientWidthTwips, int clientHeightTwips, DWORD style, DWORD exStyle, bool hasMenu,
+                   UINT clientDpi, UINT frameDpi);
+// Centred on the work area of the monitor `reference` is on (or nearest to).
+RECT centredOnMonitorOf(HWND reference, SIZE size);
 // WM_DPICHANGED: go where Windows suggests, at the size the new DPI needs.
 void moveToSuggestedPlace(HWND window, LPARAM suggestedRect, SIZE size);
 

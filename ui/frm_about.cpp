@@ -28,8 +28,8 @@ constexpr ControlDesign kControls[] = {
 
 }  // namespace
 
-void frmAbout::showModal(HWND owner) {
-    frmAbout about(owner);
+void frmAbout::showModal(HWND owner, UINT dpi) {
+    frmAbout about(owner, dpi);
     if (!about.hwnd_) return;
     EnableWindow(owner, FALSE);
     ShowWindow(about.hwnd_, SW_SHOW);
@@ -51,20 +51,23 @@ void frmAbout::showModal(HWND owner) {
     SetActiveWindow(owner);
 }
 
-frmAbout::frmAbout(HWND owner) {
+frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
     static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>);
-    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, owner,
+    // Created in its place, since a popup at CW_USEDEFAULT opens at 0,0 on the
+    // primary monitor, where nobody may look while the main window waits for it.
+    const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_, dpiForWindow(owner));
+    const RECT at = centredOnMonitorOf(owner, size);
+    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, at.left, at.top, size.cx, size.cy, owner,
                     nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
-    centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
 }
 
 LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         createControls(hwnd_, kControls);
-        layOut(dpiForWindow(hwnd_));
+        layOut(dpi_);
         return 0;
     case WM_COMMAND:
         // cmdOK is both the default and the cancel button: Enter and Esc close too.
@@ -80,7 +83,9 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        moveToSuggestedPlace(hwnd_, lParam, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_));
+        moveToSuggestedPlace(
+            hwnd_, lParam,
+            windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_, dpiForWindow(hwnd_)));
         return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }

@@ -11,11 +11,12 @@ namespace tarnvel::ui {
 
 class frmAbout {
 public:
-    // Returns once the window has been closed; each showing starts afresh.
-    static void showModal(HWND owner);
+    // Returns once the window has been closed; each showing starts afresh,
+    // centred on the owner's monitor at the DPI the owner is laid out at.
+    static void showModal(HWND owner, UINT dpi);
 
 private:
-    explicit frmAbout(HWND owner);
+    frmAbout(HWND owner, UINT dpi);
     template <typename Window>
     friend LRESULT CALLBACK windowProcedure(HWND, UINT, WPARAM, LPARAM);
     // Called by the friend above, which cppcheck does not follow.

@@ -20,6 +20,7 @@
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/elevation.h"
 #include "tarnvel/head_cut.h"
+#include "tarnvel/screen_geometry.h"
 #include "text1_filter.h"
 
 namespace tarnvel::ui {
@@ -51,14 +52,12 @@ constexpr ControlDesign kControls[] = {
     {IDC_LABEL7, WC_STATICW, L"×1000Byte", 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
 };
 
-// Etched separators: a dark line with a light one just below it.
-struct Separator {
-    int y;
-    int colour;
-};
-constexpr Separator kSeparators[] = {
-    {0, COLOR_WINDOWTEXT}, {20, COLOR_WINDOW}, {1755, COLOR_WINDOWTEXT}, {1770, COLOR_WINDOW}};
+constexpr int kSeparatorTops[] = {0, 1755};  // twips
 constexpr int kSeparatorWidth = 4200;
+
+SIZE windowSize(UINT clientDpi, UINT frameDpi) {
+    return windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, clientDpi, frameDpi);
+}
 
 HMENU createMenuBar() {
     HMENU popup = CreatePopupMenu();
@@ -84,7 +83,11 @@ frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
 }
 
 void frmTarnvel::show(int showCommand) {
-    centreOnScreen(hwnd_, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
+    // Created hidden where Windows puts a new window (on the monitor the starting
+    // program asked for), so dpi_ is that monitor's; centred on the same one.
+    const SIZE size = windowSize(dpi_, dpiForWindow(hwnd_));
+    const RECT at = centredOnMonitorOf(hwnd_, size);
+    SetWindowPos(hwnd_, nullptr, at.left, at.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(hwnd_, showCommand);
     UpdateWindow(hwnd_);
     SetFocus(GetDlgItem(hwnd_, IDC_COMMAND2));
@@ -99,7 +102,7 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: paintSeparators(); return 0;
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
-        moveToSuggestedPlace(hwnd_, lParam, windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, true, dpi_));
+        moveToSuggestedPlace(hwnd_, lParam, windowSize(dpi_, dpiForWindow(hwnd_)));
         return 0;
     case WM_SYSCOMMAND:
         // The menu's modal loop would hold the copy still until the menu closed.
@@ -144,10 +147,12 @@ void frmTarnvel::paintSeparators() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
     const int right = twipsToPixels(kSeparatorWidth, dpi_);
-    for (const Separator& line : kSeparators) {
-        const int y = twipsToPixels(line.y, dpi_);
-        RECT stroke{0, y, right, y + 1};
-        FillRect(dc, &stroke, GetSysColorBrush(line.colour));
+    for (const int top : kSeparatorTops) {
+        const EtchedLine line = etchedLineAt(top, static_cast<int>(dpi_));
+        const RECT dark{0, line.darkTop, right, line.darkTop + line.thickness};
+        const RECT light{0, line.lightTop, right, line.lightTop + line.thickness};
+        FillRect(dc, &dark, GetSysColorBrush(COLOR_WINDOWTEXT));
+        FillRect(dc, &light, GetSysColorBrush(COLOR_WINDOW));
     }
     EndPaint(hwnd_, &paint);
 }
@@ -266,6 +271,6 @@ void frmTarnvel::setCutRunning(bool running) {
 
 void frmTarnvel::mnuLookReadeMe_Click() { openReadme(hwnd_); }
 
-void frmTarnvel::mnuVersion_Click() { frmAbout::showModal(hwnd_); }
+void frmTarnvel::mnuVersion_Click() { frmAbout::showModal(hwnd_, dpi_); }
 
 }  // namespace tarnvel::ui

@@ -50,6 +50,13 @@ void ProgressBar::letPendingEventsRun() {
 
 void ProgressBar::draw() {
     if (pending_ == shown_) return;
+    if (pending_ == upper_ && upper_ > kLowerBound) {
+        // A themed bar animates towards a higher position but jumps to a lower one,
+        // so the full bar is reached from one step beyond, in a range widened for it.
+        SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), upper_ + 1);
+        SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(upper_ + 1), 0);
+        SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kLowerBound), upper_);
+    }
     SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(pending_), 0);
     shown_ = pending_;
 }

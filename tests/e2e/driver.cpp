@@ -409,6 +409,19 @@ Box App::dismissBox(DWORD timeoutMs) const {
     return seen;
 }
 
+void App::announceDpi(UINT dpi, const RECT& suggested) const {
+    void* remote = VirtualAllocEx(process_.get(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote || !WriteProcessMemory(process_.get(), remote, &suggested, sizeof suggested, nullptr))
+        fail("could not place the suggested rectangle in the program");
+    // The same rectangle at the same address here too, so the program reads it
+    // whether the system hands lParam over as it is or copies what it points at.
+    void* mirror = VirtualAlloc(remote, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (mirror == remote) std::memcpy(mirror, &suggested, sizeof suggested);
+    send(main_, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+    if (mirror) VirtualFree(mirror, 0, MEM_RELEASE);
+    VirtualFreeEx(process_.get(), remote, 0, MEM_RELEASE);
+}
+
 void App::pickMenuItem(int index) const {
     post(main_, WM_SYSCOMMAND, SC_KEYMENU, 0);
     post(main_, WM_KEYDOWN, VK_DOWN, 1);

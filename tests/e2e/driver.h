@@ -128,6 +128,10 @@ public:
     Box readBox(HWND box) const;
     Box dismissBox(DWORD timeoutMs = kWaitMs) const;
 
+    // WM_DPICHANGED as Windows sends it when the window reaches a monitor of
+    // another DPI, the suggested window rectangle lying in the program's memory.
+    void announceDpi(UINT dpi, const RECT& suggested) const;
+
     // Menu items by keyboard, since another process cannot read the menu:
     // 0 is "readmeを見る", 1 is "バージョン情報".
     void pickMenuItem(int index) const;

@@ -39,8 +39,8 @@ UINT expectedDpi() {
     return static_cast<UINT>(std::wcstoul(value, nullptr, 10));
 }
 
-void expectControlsInPlace(HWND window, const ControlPlace* rows, size_t count) {
-    const UINT dpi = windowDpi(window);
+void expectControlsInPlace(HWND window, const ControlPlace* rows, size_t count, UINT dpi) {
+    if (dpi == 0) dpi = windowDpi(window);
     for (size_t i = 0; i < count; ++i) {
         const ControlPlace& row = rows[i];
         SCOPED_TRACE("control " + std::to_string(row.id) + " at " + std::to_string(dpi) + " DPI");

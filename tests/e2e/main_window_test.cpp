@@ -42,20 +42,7 @@ TEST_F(MainWindow, IsACentredFixedWindowOfTheDesignedSize) {
 }
 
 TEST_F(MainWindow, ControlsOpenWithTheirTextsInTheirPlaces) {
-    const ControlPlace rows[] = {
-        {IDC_LABEL1, L"Static", "", 120, 120, 3975, 615},
-        {IDC_COMMAND2, L"Button", "ファイル指定", 2640, 780, 1455, 375},
-        {IDC_LABEL2, L"Static", "対象ファイルサイズ", 120, 1200, 1935, 255},
-        {IDC_LABEL3, L"Static", "", 2400, 1200, 1695, 255},
-        {IDC_LABEL4, L"Static", "(指定可能範囲)", 120, 1440, 1575, 255},
-        {IDC_LABEL5, L"Static", "", 2640, 1440, 1455, 255},
-        {IDC_LABEL6, L"Static", "作成ファイルサイズ指定", 120, 1920, 2175, 255},
-        {IDC_TEXT1, L"Edit", "", 1680, 2200, 1095, 285},
-        {IDC_LABEL7, L"Static", "×1000Byte", 2880, 2235, 1215, 255},
-        {IDC_COMMAND1, L"Button", "Cut開始", 2880, 2520, 1215, 375},
-        {IDC_PROGRESSBAR1, PROGRESS_CLASSW, nullptr, 0, 2880, 4215, 255},
-    };
-    expectControlsInPlace(app.main(), rows, std::size(rows));
+    expectControlsInPlace(app.main(), kMainControls, std::size(kMainControls));
 }
 
 TEST_F(MainWindow, ProgressBarStartsEmptyOnOneToHundred) {
