@@ -31,14 +31,18 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER;
 constexpr DWORD kExStyle = 0;
 constexpr int kClientWidth = 4215, kClientHeight = 3150;
 constexpr std::size_t kFileNameChars = 32768;  // the longest path Windows accepts
+// Posted on a focus change, so it comes after IsDialogMessage's own restyling of the buttons after a Tab.
+constexpr UINT kFollowFocus = WM_APP + 1;
 
 enum FontIndex { kWindowFont };
 
 // In Tab order: Command2, Text1, Command1, then the rest as the designer left it.
 constexpr ControlDesign kControls[] = {
-    {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON, 0, kWindowFont},
+    {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
+     kWindowFont},
     {IDC_TEXT1, WC_EDITW, L"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
-    {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kWindowFont},
+    {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
+     kWindowFont},
     {IDC_LABEL1, WC_STATICW, L"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0,
      kWindowFont},
     {IDC_LABEL2, WC_STATICW, L"対象ファイルサイズ", 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
@@ -96,9 +100,25 @@ void frmTarnvel::show(int showCommand) {
 LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: onCreate(); return 0;
-    case WM_COMMAND: onCommand(LOWORD(wParam)); return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == EN_SETFOCUS)
+            PostMessageW(hwnd_, kFollowFocus, 0, 0);
+        else if (HIWORD(wParam) == BN_CLICKED)
+            onCommand(LOWORD(wParam));
+        return 0;
+    case kFollowFocus: showDefaultButton(); return 0;
+    case WM_ACTIVATE:
+        // DefWindowProc would hand the focus to the window itself, where typing goes nowhere.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            focusWhileInactive_ = IsChild(hwnd_, focus) ? focus : nullptr;
+        } else if (!HIWORD(wParam)) {
+            restoreFocus();
+            return 0;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_DROPFILES: onDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
-    case DM_GETDEFID: return MAKELRESULT(IDC_COMMAND1, DC_HASDEFID);
+    case DM_GETDEFID: return MAKELRESULT(defaultButtonId(), DC_HASDEFID);
     case WM_PAINT: paintSeparators(); return 0;
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
@@ -155,6 +175,28 @@ void frmTarnvel::paintSeparators() {
         FillRect(dc, &light, GetSysColorBrush(COLOR_WINDOW));
     }
     EndPaint(hwnd_, &paint);
+}
+
+int frmTarnvel::defaultButtonId() const {
+    // As in a dialog: a focused push button is the default, else Cut開始 is.
+    return GetFocus() == GetDlgItem(hwnd_, IDC_COMMAND2) ? IDC_COMMAND2 : IDC_COMMAND1;
+}
+
+void frmTarnvel::showDefaultButton() {
+    const int defaultId = defaultButtonId();
+    for (const int id : {IDC_COMMAND1, IDC_COMMAND2}) {
+        HWND button = GetDlgItem(hwnd_, id);
+        const LONG type = id == defaultId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != type)
+            SendMessageW(button, BM_SETSTYLE, static_cast<WPARAM>(type), TRUE);
+    }
+}
+
+void frmTarnvel::restoreFocus() {
+    HWND target = focusWhileInactive_;
+    if (!target || !IsChild(hwnd_, target) || !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+    if (target) SetFocus(target);
 }
 
 void frmTarnvel::onCommand(int id) {

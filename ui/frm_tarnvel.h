@@ -35,6 +35,11 @@ private:
     void layOut(UINT dpi);
     void paintSeparators();
     void onCommand(int id);
+    // The focused push button, else Cut開始: what Enter clicks and what is drawn as the default.
+    int defaultButtonId() const;
+    void showDefaultButton();
+    // Back to the control that had the focus when the window was last deactivated.
+    void restoreFocus();
     void onDropFiles(HDROP drop);
     // The dialog and a drop both end here, so a file is taken the same way whichever chose it.
     void chooseSource(const std::u16string& path);
@@ -60,6 +65,7 @@ private:
     std::vector<wchar_t> fileName_;
     bool cutRunning_ = false;
     HWND focusBeforeCut_ = nullptr;
+    HWND focusWhileInactive_ = nullptr;
     bool closeRequested_ = false;
 };
 
