@@ -8,9 +8,9 @@ namespace tarnvel::ui {
 
 void createControls(HWND parent, std::span<const ControlDesign> designs) {
     for (const ControlDesign& design : designs)
-        CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
-                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr),
-                        nullptr);
+        CreateWindowExW(design.exStyle, design.className, wide(design.text).c_str(),
+                        WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr), nullptr);
 }
 
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts) {

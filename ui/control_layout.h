@@ -11,7 +11,7 @@ namespace tarnvel::ui {
 struct ControlDesign {
     int id;
     const wchar_t* className;
-    const wchar_t* text;
+    const char16_t* text;
     int left, top, width, height;  // twips
     DWORD style;
     DWORD exStyle;

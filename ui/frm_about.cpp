@@ -6,6 +6,7 @@
 #include "control_layout.h"
 #include "dpi.h"
 #include "message_pump.h"
+#include "tarnvel/words.h"
 
 namespace tarnvel::ui {
 
@@ -18,12 +19,12 @@ constexpr int kClientWidth = 3015, kClientHeight = 1695;
 enum FontIndex { kWindowFont, kSmallFont, kTitleFont };
 
 constexpr ControlDesign kControls[] = {
-    {IDOK, WC_BUTTONW, L"OK", 1800, 1320, 1140, 345, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kSmallFont},
-    {IDC_PICICON, WC_STATICW, L"", 120, 120, 540, 540, SS_ICON | SS_CENTERIMAGE, 0, kSmallFont},
-    {IDC_LBLDESCRIPTION, WC_STATICW, L"Orvane's ソフト", 960, 720, 1845, 285, SS_LEFT, 0, kWindowFont},
-    {IDC_LBLTITLE, WC_STATICW, L"Tarnvel", 960, 120, 1965, 360, SS_LEFT, 0, kTitleFont},
-    {IDC_LBLVERSION, WC_STATICW, L"Version 1.00", 960, 480, 1485, 225, SS_LEFT, 0, kWindowFont},
-    {IDC_ABOUT_LABEL1, WC_STATICW, L"著作者\u3000Orvane", 840, 1080, 1575, 255, SS_LEFT, 0, kSmallFont},
+    {IDOK, WC_BUTTONW, words::kAboutOkButton, 1800, 1320, 1140, 345, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kSmallFont},
+    {IDC_PICICON, WC_STATICW, u"", 120, 120, 540, 540, SS_ICON | SS_CENTERIMAGE, 0, kSmallFont},
+    {IDC_LBLDESCRIPTION, WC_STATICW, words::kAboutDescription, 960, 720, 1845, 285, SS_LEFT, 0, kWindowFont},
+    {IDC_LBLTITLE, WC_STATICW, words::kAboutProgramName, 960, 120, 1965, 360, SS_LEFT, 0, kTitleFont},
+    {IDC_LBLVERSION, WC_STATICW, words::kAboutVersion, 960, 480, 1485, 225, SS_LEFT, 0, kWindowFont},
+    {IDC_ABOUT_LABEL1, WC_STATICW, words::kAboutAuthor, 840, 1080, 1575, 255, SS_LEFT, 0, kSmallFont},
 };
 
 }  // namespace
@@ -57,8 +58,8 @@ frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
     // primary monitor, where nobody may look while the main window waits for it.
     const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_, dpiForWindow(owner));
     const RECT at = centredOnMonitorOf(owner, size);
-    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, L"ﾊﾞｰｼﾞｮﾝ情報", kStyle, at.left, at.top, size.cx, size.cy, owner,
-                    nullptr, GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, wide(words::kAboutTitle).c_str(), kStyle, at.left, at.top, size.cx,
+                    size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
 }

@@ -21,6 +21,7 @@
 #include "tarnvel/elevation.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/screen_geometry.h"
+#include "tarnvel/words.h"
 #include "text1_filter.h"
 
 namespace tarnvel::ui {
@@ -38,22 +39,24 @@ enum FontIndex { kWindowFont };
 
 // In Tab order: Command2, Text1, Command1, then the rest as the designer left it.
 constexpr ControlDesign kControls[] = {
-    {IDC_COMMAND2, WC_BUTTONW, L"ファイル指定", 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY, 0,
+    {IDC_COMMAND2, WC_BUTTONW, words::kChooseFileButton, 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY,
+     0, kWindowFont},
+    {IDC_TEXT1, WC_EDITW, u"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
+    {IDC_COMMAND1, WC_BUTTONW, words::kStartCutButton, 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY,
+     0, kWindowFont},
+    {IDC_LABEL1, WC_STATICW, u"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0,
      kWindowFont},
-    {IDC_TEXT1, WC_EDITW, L"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
-    {IDC_COMMAND1, WC_BUTTONW, L"Cut開始", 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY, 0,
+    {IDC_LABEL2, WC_STATICW, words::kSourceSizeLabel, 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
-    {IDC_LABEL1, WC_STATICW, L"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0,
+    {IDC_PROGRESSBAR1, PROGRESS_CLASSW, u"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
+    {IDC_LABEL3, WC_STATICW, u"", 2400, 1200, 1695, 255, SS_RIGHT, 0, kWindowFont},
+    {IDC_LABEL4, WC_STATICW, words::kPermittedRangeLabel, 120, 1440, 1575, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
-    {IDC_LABEL2, WC_STATICW, L"対象ファイルサイズ", 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+    {IDC_LABEL5, WC_STATICW, u"", 2640, 1440, 1455, 255, SS_RIGHT, 0, kWindowFont},
+    {IDC_LABEL6, WC_STATICW, words::kCutSizeLabel, 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
-    {IDC_PROGRESSBAR1, PROGRESS_CLASSW, L"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
-    {IDC_LABEL3, WC_STATICW, L"", 2400, 1200, 1695, 255, SS_RIGHT, 0, kWindowFont},
-    {IDC_LABEL4, WC_STATICW, L"(指定可能範囲)", 120, 1440, 1575, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
-    {IDC_LABEL5, WC_STATICW, L"", 2640, 1440, 1455, 255, SS_RIGHT, 0, kWindowFont},
-    {IDC_LABEL6, WC_STATICW, L"作成ファイルサイズ指定", 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
+    {IDC_LABEL7, WC_STATICW, words::kCutSizeUnit, 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
-    {IDC_LABEL7, WC_STATICW, L"×1000Byte", 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, kWindowFont},
 };
 
 constexpr int kSeparatorTops[] = {0, 1755};  // twips
@@ -65,10 +68,10 @@ SIZE windowSize(UINT clientDpi, UINT frameDpi) {
 
 HMENU createMenuBar() {
     HMENU popup = CreatePopupMenu();
-    AppendMenuW(popup, MF_STRING, IDM_LOOKREADEME, L"readmeを見る");
-    AppendMenuW(popup, MF_STRING, IDM_VERSION, L"バージョン情報");
+    AppendMenuW(popup, MF_STRING, IDM_LOOKREADEME, wide(words::kReadmeMenuItem).c_str());
+    AppendMenuW(popup, MF_STRING, IDM_VERSION, wide(words::kAboutMenuItem).c_str());
     HMENU bar = CreateMenu();
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), L"バージョン情報");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(words::kVersionMenu).c_str());
     return bar;
 }
 
@@ -82,8 +85,8 @@ bool isDigits(const std::wstring& text) {
 
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
     static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>);
-    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, L"Tarnvel", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
-                    createMenuBar(), GetModuleHandleW(nullptr), this);
+    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, wide(words::kAppTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    0, 0, nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
 }
 
 void frmTarnvel::show(int showCommand) {
@@ -287,7 +290,7 @@ bool frmTarnvel::reportCut(const CutOutcome& outcome, const std::u16string& outp
         return false;
     }
     const std::wstring question = wide(elevatedRestartQuestion(outcome, output));
-    if (MessageBoxW(hwnd_, question.c_str(), wide(kErrorTitle).c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+    if (MessageBoxW(hwnd_, question.c_str(), wide(words::kErrorTitle).c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
 
     const std::wstring size = windowText(GetDlgItem(hwnd_, IDC_TEXT1));
@@ -295,8 +298,8 @@ bool frmTarnvel::reportCut(const CutOutcome& outcome, const std::u16string& outp
     const SystemError error = restartElevated(hwnd_, carried);
     // Declining Windows' prompt is an answer, not a failure.
     if (error != kNoError && error != ERROR_CANCELLED)
-        showNotice(hwnd_, {u"Tarnvelを管理者として起動できません。\n" + systemErrorText(error), NoticeIcon::Exclamation,
-                           kErrorTitle});
+        showNotice(hwnd_, {words::cannotRestartAsAdministrator(systemErrorText(error)), NoticeIcon::Exclamation,
+                           words::kErrorTitle});
     return error == kNoError;
 }
 

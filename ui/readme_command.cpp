@@ -5,6 +5,7 @@
 #include "notices.h"
 #include "shell_execute.h"
 #include "tarnvel/file_io.h"
+#include "tarnvel/words.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -61,7 +62,7 @@ void openReadme(HWND owner) {
         error = openWithAssociatedProgram(owner, readme);
     if (error != kNoError)
         showNotice(owner,
-                   {u"メモ帳を起動できません。\n" + systemErrorText(error), NoticeIcon::Exclamation, kErrorTitle});
+                   {words::cannotStartEditor(systemErrorText(error)), NoticeIcon::Exclamation, words::kErrorTitle});
 }
 
 }  // namespace tarnvel::ui

@@ -1,4 +1,5 @@
 #include "tarnvel/chosen_source.h"
+#include "tarnvel/words.h"
 
 #include <filesystem>
 #include <system_error>
@@ -36,15 +37,14 @@ Measurement measureSource(std::u16string_view path) {
     info.sizeBytes = static_cast<std::int32_t>(size);
     info.lngMaxBlocks = info.sizeBytes / kBlockBytes;
     info.strExt = extensionFor(path);
-    info.sizeText = decimalText(info.sizeBytes) + u"Byte";
-    info.rangeText = u"2～" + decimalText(info.lngMaxBlocks);
+    info.sizeText = words::sourceSize(info.sizeBytes);
+    info.rangeText = words::permittedRange(info.lngMaxBlocks);
     result.outcome = MeasureOutcome::Measured;
     return result;
 }
 
 MessageNotice tooLargeNotice() {
-    return {u"ファイルが大きすぎます。\n扱えるのは" + decimalText(kMaxSourceBytes) + u"Byteまでです。",
-            NoticeIcon::Exclamation, kErrorTitle};
+    return {words::sourceTooLarge(kMaxSourceBytes), NoticeIcon::Exclamation, words::kErrorTitle};
 }
 
 SelectionDisplay displayAfterChoosing(const Measurement& measurement) {

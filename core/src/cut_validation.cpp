@@ -1,4 +1,5 @@
 #include "tarnvel/cut_validation.h"
+#include "tarnvel/words.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,14 +14,11 @@ bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
 
-MessageNotice noFileNotice() { return {u"ファイルが指定されていません。", NoticeIcon::Exclamation, kErrorTitle}; }
+MessageNotice noFileNotice() { return {words::kNoFileChosen, NoticeIcon::Exclamation, words::kErrorTitle}; }
 
-MessageNotice noSizeNotice() {
-    return {u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。", NoticeIcon::Exclamation,
-            kErrorTitle};
-}
+MessageNotice noSizeNotice() { return {words::kNoCutSize, NoticeIcon::Exclamation, words::kErrorTitle}; }
 
-MessageNotice outOfRangeNotice() { return {u"範囲外の整数が指定されました。", NoticeIcon::Exclamation, kErrorTitle}; }
+MessageNotice outOfRangeNotice() { return {words::kCutSizeOutOfRange, NoticeIcon::Exclamation, words::kErrorTitle}; }
 
 double readSizeValue(std::u16string_view text) {
     std::string number;

@@ -1,4 +1,5 @@
 #include "tarnvel/elevation.h"
+#include "tarnvel/words.h"
 
 namespace tarnvel {
 
@@ -8,10 +9,7 @@ bool offersElevatedRestart(const CreateFailureFacts& facts) {
 }
 
 std::u16string elevatedRestartQuestion(const CutOutcome& outcome, std::u16string_view outputPath) {
-    return outcome.notice.prompt + u"\n\n" + std::u16string(outputPath) +
-           u" を作るには、C:\\ の直下にファイルを作成する管理者の権限が必要です。\n"
-           u"Tarnvelを管理者として起動し直しますか？\n"
-           u"選んだファイルと作成ファイルサイズは引き継がれます。";
+    return words::restartAsAdministratorQuestion(outcome.notice.prompt, outputPath);
 }
 
 }  // namespace tarnvel

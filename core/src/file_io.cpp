@@ -1,4 +1,5 @@
 #include "tarnvel/file_io.h"
+#include "tarnvel/words.h"
 
 #include <algorithm>
 #include <system_error>
@@ -124,8 +125,7 @@ std::u16string systemErrorText(SystemError code) {
     LocalFree(buffer);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
     // Not every number has words on every system; the number alone still helps.
-    if (text.empty()) text = u"このエラーの説明はありません。";
-    return text + u"（エラー番号 " + decimalText(code) + u"）";
+    return words::systemReason(text, code);
 }
 
 #else

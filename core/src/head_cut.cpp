@@ -1,4 +1,5 @@
 #include "tarnvel/head_cut.h"
+#include "tarnvel/words.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,11 +24,10 @@ constexpr std::chrono::milliseconds kCloseWait{5};
 
 double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
-CutOutcome failure(CutEnd end, const std::u16string& what, std::u16string_view file, SystemError error) {
-    return {
-        {what + u"\n" + std::u16string(file) + u"\n" + systemErrorText(error), NoticeIcon::Exclamation, kErrorTitle},
-        end,
-        error};
+CutOutcome failure(CutEnd end, std::u16string_view what, std::u16string_view file, SystemError error) {
+    return {{words::cutFailed(what, file, systemErrorText(error)), NoticeIcon::Exclamation, words::kErrorTitle},
+            end,
+            error};
 }
 
 class Cut {
@@ -40,9 +40,9 @@ public:
         sink_.setUpperBound(progressUpperBoundFor(request_.value));
 
         if (const SystemError error = source_.openForReading(request_.sourcePath))
-            return failure(CutEnd::OpenSource, u"元のファイルを開けません。", request_.sourcePath, error);
+            return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
         if (const SystemError error = outputFile_.openForWriting(outputPath_))
-            return failure(CutEnd::CreateOutput, u"出力ファイルを作成できません。", outputPath_, error);
+            return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
         // Only now, with both open, can sameness be told for certain; only
         // once it is ruled out may the output lose its old contents.
         if (auto refused = refuseSameFile()) return *std::move(refused);
@@ -54,8 +54,7 @@ public:
             const std::int32_t blocksNow = std::min(kChunkBlocks, request_.blocks - i + 1);
             const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
             const Transfer got = source_.read(wanted);
-            if (got.error)
-                return failure(CutEnd::Read, u"元のファイルを読み込めません。", request_.sourcePath, got.error);
+            if (got.error) return failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error);
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
             copied += static_cast<std::int64_t>(got.bytes);
 
@@ -70,20 +69,18 @@ public:
         }
 
         if (const SystemError error = closeBoth()) return writeFailure(error);
-        return {{u"完了。", NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
+        return {{words::kCutDone, NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
     }
 
 private:
     std::optional<CutOutcome> refuseSameFile() {
         FileIdentity source, output;
         if (const SystemError error = source_.identity(source))
-            return failure(CutEnd::OpenSource, u"元のファイルを開けません。", request_.sourcePath, error);
+            return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
         if (const SystemError error = outputFile_.identity(output))
-            return failure(CutEnd::CreateOutput, u"出力ファイルを作成できません。", outputPath_, error);
+            return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
         if (source != output) return std::nullopt;
-        return CutOutcome{{u"元のファイルと出力ファイルが同じです。\n" + outputPath_ +
-                               u"\n元のファイルを守るため、Cutを中止しました。",
-                           NoticeIcon::Exclamation, kErrorTitle},
+        return CutOutcome{{words::sourceIsOutput(outputPath_), NoticeIcon::Exclamation, words::kErrorTitle},
                           CutEnd::SameFile,
                           kNoError};
     }
@@ -99,14 +96,13 @@ private:
     }
 
     CutOutcome writeFailure(SystemError error) {
-        return failure(CutEnd::Write, u"出力ファイルに書き込めません。", outputPath_, error);
+        return failure(CutEnd::Write, words::kCannotWriteOutput, outputPath_, error);
     }
 
     CutOutcome sourceEnded(std::int64_t copied) {
         if (const SystemError error = closeBoth()) return writeFailure(error);
-        return {{u"元のファイルが途中で終わりました。\n" + request_.sourcePath + u"\n" + decimalText(copied) +
-                     u"Byteだけを" + outputPath_ + u"にコピーしました。",
-                 NoticeIcon::Exclamation, kErrorTitle},
+        return {{words::sourceEndedEarly(request_.sourcePath, copied, outputPath_), NoticeIcon::Exclamation,
+                 words::kErrorTitle},
                 CutEnd::SourceEnded,
                 kNoError};
     }
@@ -143,7 +139,7 @@ CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16str
     try {
         outcome = Cut(request, sink, output).run();
     } catch (const std::exception& e) {
-        outcome = {{u"Cutできませんでした。\n" + asciiToUtf16(e.what()), NoticeIcon::Exclamation, kErrorTitle},
+        outcome = {{words::cutStoppedUnexpectedly(asciiToUtf16(e.what())), NoticeIcon::Exclamation, words::kErrorTitle},
                    CutEnd::Unexpected,
                    kNoError};
     }

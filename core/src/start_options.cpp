@@ -1,4 +1,5 @@
 #include "tarnvel/start_options.h"
+#include "tarnvel/words.h"
 
 #include <algorithm>
 
@@ -13,9 +14,7 @@ bool allDigits(std::u16string_view text) {
 }
 
 MessageNotice unreadable(std::u16string_view argument, std::u16string_view why) {
-    return {u"コマンドラインを読み取れません。\n" + std::u16string(argument) + u"\n" + std::u16string(why) +
-                u"\n\n使い方: Tarnvel.exe [ファイル] [--size=作成ファイルサイズ]",
-            NoticeIcon::Exclamation, kErrorTitle};
+    return {words::commandLineUnreadable(argument, why), NoticeIcon::Exclamation, words::kErrorTitle};
 }
 
 }  // namespace
@@ -28,10 +27,10 @@ std::variant<StartOptions, MessageNotice> readStartArguments(std::span<const std
             if (options.sourcePath.empty()) options.sourcePath = argument;
             continue;
         }
-        if (!argument.starts_with(kSizeOption)) return unreadable(argument, u"この指定は使えません。");
-        if (sizeGiven) return unreadable(argument, u"サイズが二度指定されています。");
+        if (!argument.starts_with(kSizeOption)) return unreadable(argument, words::kUnknownOption);
+        if (sizeGiven) return unreadable(argument, words::kSizeGivenTwice);
         const std::u16string_view size = std::u16string_view(argument).substr(kSizeOption.size());
-        if (!allDigits(size)) return unreadable(argument, u"サイズは数字だけで指定してください。");
+        if (!allDigits(size)) return unreadable(argument, words::kSizeNotDigits);
         options.sizeText = size;
         sizeGiven = true;
     }

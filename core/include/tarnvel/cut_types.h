@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "tarnvel/words.h"
+
 namespace tarnvel {
 
 // Cut sizes are counted in decimal thousands, never 1024.
@@ -12,9 +14,6 @@ inline constexpr std::int32_t kBlockBytes = 1000;
 
 // The largest file the 32-bit size fields can describe.
 inline constexpr std::int64_t kMaxSourceBytes = 2147483647;
-
-inline constexpr char16_t kAppTitle[] = u"Tarnvel";
-inline constexpr char16_t kErrorTitle[] = u"エラー";
 
 // What the main window remembers of the chosen source between presses.
 struct SelectionState {
@@ -48,7 +47,7 @@ struct MessageNotice {
     NoticeIcon icon = NoticeIcon::None;
     std::optional<std::u16string> title;  // absent: the application title
 
-    std::u16string shownTitle() const { return title.value_or(kAppTitle); }
+    std::u16string shownTitle() const { return title.value_or(words::kAppTitle); }
     bool operator==(const MessageNotice&) const = default;
 };
 

@@ -1,0 +1,74 @@
+#pragma once
+// Every text the user reads, once, named for when it is shown. The window and
+// the core take their words from here; the end-to-end suite keeps its own
+// copy of them, so that a change here is always a deliberate one.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace tarnvel::words {
+
+// Captions.
+inline constexpr char16_t kAppTitle[] = u"Tarnvel";  // the main window, and boxes that report no error
+inline constexpr char16_t kErrorTitle[] = u"エラー";
+inline constexpr char16_t kAboutTitle[] = u"ﾊﾞｰｼﾞｮﾝ情報";
+
+// The main window.
+inline constexpr char16_t kChooseFileButton[] = u"ファイル指定";
+inline constexpr char16_t kStartCutButton[] = u"Cut開始";
+inline constexpr char16_t kSourceSizeLabel[] = u"対象ファイルサイズ";
+inline constexpr char16_t kPermittedRangeLabel[] = u"(指定可能範囲)";
+inline constexpr char16_t kCutSizeLabel[] = u"作成ファイルサイズ指定";
+inline constexpr char16_t kCutSizeUnit[] = u"×1000Byte";
+inline constexpr char16_t kVersionMenu[] = u"バージョン情報";
+inline constexpr char16_t kReadmeMenuItem[] = u"readmeを見る";
+inline constexpr char16_t kAboutMenuItem[] = u"バージョン情報";
+
+// The About window.
+inline constexpr char16_t kAboutProgramName[] = u"Tarnvel";
+inline constexpr char16_t kAboutVersion[] = u"Version 1.00";
+inline constexpr char16_t kAboutDescription[] = u"Orvane's ソフト";
+inline constexpr char16_t kAboutAuthor[] = u"著作者\u3000Orvane";
+inline constexpr char16_t kAboutOkButton[] = u"OK";
+
+// Once a source is chosen: "3456789Byte" and "2～3456".
+std::u16string sourceSize(std::int64_t bytes);
+std::u16string permittedRange(std::int32_t maxBlocks);
+std::u16string sourceTooLarge(std::int64_t maxBytes);
+
+// Cut開始 refused before anything is opened.
+inline constexpr char16_t kNoFileChosen[] = u"ファイルが指定されていません。";
+inline constexpr char16_t kNoCutSize[] =
+    u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。";
+inline constexpr char16_t kCutSizeOutOfRange[] = u"範囲外の整数が指定されました。";
+
+// The end of a cut.
+inline constexpr char16_t kCutDone[] = u"完了。";
+inline constexpr char16_t kCannotOpenSource[] = u"元のファイルを開けません。";
+inline constexpr char16_t kCannotCreateOutput[] = u"出力ファイルを作成できません。";
+inline constexpr char16_t kCannotReadSource[] = u"元のファイルを読み込めません。";
+inline constexpr char16_t kCannotWriteOutput[] = u"出力ファイルに書き込めません。";
+// One of the four above, the file it concerns, and the system's reason.
+std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason);
+std::u16string sourceIsOutput(std::u16string_view output);
+std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCopied, std::u16string_view output);
+std::u16string cutStoppedUnexpectedly(std::u16string_view what);
+
+// The system's description of an error code, or the lack of one, with the number.
+std::u16string systemReason(std::u16string_view description, std::uint32_t code);
+
+// When C:\ refuses the output for want of rights.
+std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::u16string_view output);
+std::u16string cannotRestartAsAdministrator(std::u16string_view reason);
+
+// A command line that cannot be read: the argument, why, and the usage.
+inline constexpr char16_t kUnknownOption[] = u"この指定は使えません。";
+inline constexpr char16_t kSizeGivenTwice[] = u"サイズが二度指定されています。";
+inline constexpr char16_t kSizeNotDigits[] = u"サイズは数字だけで指定してください。";
+std::u16string commandLineUnreadable(std::u16string_view argument, std::u16string_view why);
+
+// readmeを見る.
+std::u16string cannotStartEditor(std::u16string_view reason);
+
+}  // namespace tarnvel::words

@@ -1,0 +1,66 @@
+#include "tarnvel/words.h"
+
+#include "tarnvel/text.h"
+
+namespace tarnvel::words {
+
+namespace {
+
+std::u16string lines(std::initializer_list<std::u16string_view> parts) {
+    std::u16string text;
+    for (const std::u16string_view part : parts) {
+        if (!text.empty()) text += u'\n';
+        text += part;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::u16string sourceSize(std::int64_t bytes) { return decimalText(bytes) + u"Byte"; }
+
+std::u16string permittedRange(std::int32_t maxBlocks) { return u"2～" + decimalText(maxBlocks); }
+
+std::u16string sourceTooLarge(std::int64_t maxBytes) {
+    return u"ファイルが大きすぎます。\n扱えるのは" + decimalText(maxBytes) + u"Byteまでです。";
+}
+
+std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason) {
+    return lines({what, file, reason});
+}
+
+std::u16string sourceIsOutput(std::u16string_view output) {
+    return lines({u"元のファイルと出力ファイルが同じです。", output, u"元のファイルを守るため、Cutを中止しました。"});
+}
+
+std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCopied, std::u16string_view output) {
+    return lines({u"元のファイルが途中で終わりました。", source,
+                  decimalText(bytesCopied) + u"Byteだけを" + std::u16string(output) + u"にコピーしました。"});
+}
+
+std::u16string cutStoppedUnexpectedly(std::u16string_view what) { return lines({u"Cutできませんでした。", what}); }
+
+std::u16string systemReason(std::u16string_view description, std::uint32_t code) {
+    const std::u16string_view shown = description.empty() ? u"このエラーの説明はありません。" : description;
+    return std::u16string(shown) + u"（エラー番号 " + decimalText(code) + u"）";
+}
+
+std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::u16string_view output) {
+    return std::u16string(failure) + u"\n\n" + std::u16string(output) +
+           u" を作るには、C:\\ の直下にファイルを作成する管理者の権限が必要です。\n"
+           u"Tarnvelを管理者として起動し直しますか？\n"
+           u"選んだファイルと作成ファイルサイズは引き継がれます。";
+}
+
+std::u16string cannotRestartAsAdministrator(std::u16string_view reason) {
+    return lines({u"Tarnvelを管理者として起動できません。", reason});
+}
+
+std::u16string commandLineUnreadable(std::u16string_view argument, std::u16string_view why) {
+    return lines({u"コマンドラインを読み取れません。", argument, why, u"",
+                  u"使い方: Tarnvel.exe [ファイル] [--size=作成ファイルサイズ]"});
+}
+
+std::u16string cannotStartEditor(std::u16string_view reason) { return lines({u"メモ帳を起動できません。", reason}); }
+
+}  // namespace tarnvel::words
