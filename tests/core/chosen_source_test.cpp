@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tarnvel/chosen_source.h"
+#include "tarnvel/words.h"
 #include "test_files.h"
 
 namespace tarnvel {
@@ -134,7 +135,7 @@ TEST(Selection, WhatTheWindowKeepsAfterAChoice) {
     EXPECT_EQ(tooLarge.state, SelectionState{});
     ASSERT_TRUE(tooLarge.notice);
     EXPECT_EQ(tooLarge.notice->icon, NoticeIcon::Exclamation);
-    EXPECT_EQ(tooLarge.notice->shownTitle(), u"エラー");
+    EXPECT_EQ(tooLarge.notice->shownTitle(), words::kErrorTitle);
     EXPECT_NE(tooLarge.notice->prompt.find(u"2147483647Byte"), std::u16string::npos);
 }
 

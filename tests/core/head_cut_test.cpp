@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tarnvel/head_cut.h"
+#include "tarnvel/words.h"
 #include "test_files.h"
 
 namespace tarnvel {
@@ -74,7 +75,7 @@ protected:
         const MessageNotice& notice = outcome.notice;
         EXPECT_EQ(outcome.end, end) << narrow(notice.prompt);
         EXPECT_EQ(notice.icon, NoticeIcon::Exclamation) << narrow(notice.prompt);
-        EXPECT_EQ(notice.shownTitle(), u"エラー");
+        EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
         EXPECT_NE(notice.prompt.find(naming), std::u16string::npos) << narrow(notice.prompt);
         ASSERT_FALSE(sink.calls.empty());
         EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
@@ -92,7 +93,8 @@ protected:
 };
 
 bool isDone(const CutOutcome& outcome) {
-    return outcome.end == CutEnd::Done && outcome.notice == MessageNotice{u"完了。", NoticeIcon::None, std::nullopt};
+    return outcome.end == CutEnd::Done &&
+           outcome.notice == MessageNotice{words::kCutDone, NoticeIcon::None, std::nullopt};
 }
 
 TEST(OutputPath, IsAlwaysTarnvelInTheRootOfC) {
@@ -251,7 +253,8 @@ TEST_F(HeadCut, AReadErrorIsReportedAsOneNotAsAShortSource) {
     const CutOutcome outcome = cut(source, 2, folder / u"out.mpg");
     expectFailure(outcome, CutEnd::Read, u"folder.mpg");
     expectReason(outcome, EISDIR);
-    EXPECT_NE(outcome.notice.prompt.find(u"読み込めません"), std::u16string::npos) << narrow(outcome.notice.prompt);
+    EXPECT_NE(outcome.notice.prompt.find(words::kCannotReadSource), std::u16string::npos)
+        << narrow(outcome.notice.prompt);
 }
 #else
 TEST_F(HeadCut, WritesIntoTheRootOfDriveC) {

@@ -7,6 +7,7 @@
 
 #include "tarnvel/elevation.h"
 #include "tarnvel/start_options.h"
+#include "tarnvel/words.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -52,7 +53,7 @@ TEST(StartArguments, AnUnreadableLineIsRefusedWholeWithItsArgument) {
         ASSERT_TRUE(std::holds_alternative<MessageNotice>(read)) << narrow(arguments.back());
         const auto& notice = std::get<MessageNotice>(read);
         EXPECT_EQ(notice.icon, NoticeIcon::Exclamation);
-        EXPECT_EQ(notice.shownTitle(), u"エラー");
+        EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
         EXPECT_NE(notice.prompt.find(arguments.back()), std::u16string::npos) << narrow(notice.prompt);
     }
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tarnvel/cut_validation.h"
+#include "tarnvel/words.h"
 
 namespace tarnvel {
 namespace {
@@ -11,12 +12,12 @@ namespace {
 std::string narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 TEST(Validation, MessagesAreExactAndTitledError) {
-    EXPECT_EQ(noFileNotice().prompt, u"ファイルが指定されていません。");
-    EXPECT_EQ(noSizeNotice().prompt, u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。");
-    EXPECT_EQ(outOfRangeNotice().prompt, u"範囲外の整数が指定されました。");
+    EXPECT_EQ(noFileNotice().prompt, words::kNoFileChosen);
+    EXPECT_EQ(noSizeNotice().prompt, words::kNoCutSize);
+    EXPECT_EQ(outOfRangeNotice().prompt, words::kCutSizeOutOfRange);
     for (const MessageNotice& notice : {noFileNotice(), noSizeNotice(), outOfRangeNotice()}) {
         EXPECT_EQ(notice.icon, NoticeIcon::Exclamation);
-        EXPECT_EQ(notice.shownTitle(), u"エラー");
+        EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
         EXPECT_EQ(notice.prompt.find(u'\r'), std::u16string::npos);
     }
 }
