@@ -2,9 +2,11 @@
 # The signing round trip: signs a build with a throwaway self-signed
 # code-signing certificate through sign.sh and checks that the signature
 # verifies against that certificate and nothing else, that the signed zip
-# holds exactly the signed program and the readme, that removing the signature
-# gives back the unsigned program byte for byte, and that the unsigned zip is
-# left as it was. Also that sign.sh refuses to run without its certificate.
+# holds exactly the signed program and the readme, that signing changed
+# nothing of the program but the checksum and the table's entry, that removing
+# the signature gives back the unsigned program (plus the padding before the
+# table), and that the unsigned zip is left as it was. Also that sign.sh
+# refuses to run without its certificate and password.
 # Usage: check-signing.sh [BUILD_FOLDER]   (default build/package)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
