@@ -6,7 +6,8 @@
 # nothing of the program but the checksum and the table's entry, that removing
 # the signature gives back the unsigned program (plus the padding before the
 # table), and that the unsigned zip is left as it was. Also that sign.sh
-# refuses to run without its certificate and password.
+# refuses to run without its certificate and password, and stops when the
+# timestamp server it was given does not answer.
 # Usage: check-signing.sh [BUILD_FOLDER]   (default build/package)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -33,12 +34,13 @@ refusals=(
   "no password|TARNVEL_SIGN_CERT=$tmp/cert.pfx|TARNVEL_SIGN_PASSWORD"
   "missing .pfx|TARNVEL_SIGN_CERT=$tmp/none.pfx TARNVEL_SIGN_PASSWORD=$PFX_PASSWORD|$tmp/none.pfx"
   "wrong password|TARNVEL_SIGN_CERT=$tmp/cert.pfx TARNVEL_SIGN_PASSWORD=wrong|could not sign"
+  "timestamp server unreachable|TARNVEL_SIGN_CERT=$tmp/cert.pfx TARNVEL_SIGN_PASSWORD=$PFX_PASSWORD TARNVEL_SIGN_TIMESTAMP=http://127.0.0.1:9|could not sign"
 )
 for case in "${refusals[@]}"; do
   IFS='|' read -r what assignments expected <<<"$case"
   rm -rf "$dir/signed"
   # shellcheck disable=SC2086  # the assignments are words on purpose
-  if env -u TARNVEL_SIGN_CERT -u TARNVEL_SIGN_PASSWORD $assignments \
+  if env -u TARNVEL_SIGN_CERT -u TARNVEL_SIGN_PASSWORD -u TARNVEL_SIGN_TIMESTAMP $assignments \
     scripts/sign.sh "$dir" >"$tmp/out" 2>"$tmp/err"; then
     bad "$what: sign.sh succeeded and printed $(cat "$tmp/out")"
   elif ! grep '^sign\.sh: ' "$tmp/err" | grep -qF "$expected"; then
@@ -56,8 +58,8 @@ unsigned_sum=$(sha256sum <"$unsigned_zip")
 mkdir "$tmp/unsigned"
 unzip -q "$unsigned_zip" -d "$tmp/unsigned"
 
-signed_zip=$(TARNVEL_SIGN_CERT=$tmp/cert.pfx TARNVEL_SIGN_PASSWORD=$PFX_PASSWORD \
-  scripts/sign.sh "$dir" 2>"$tmp/err") || { cat "$tmp/err" >&2; exit 1; }
+signed_zip=$(env -u TARNVEL_SIGN_TIMESTAMP TARNVEL_SIGN_CERT="$tmp/cert.pfx" \
+  TARNVEL_SIGN_PASSWORD="$PFX_PASSWORD" scripts/sign.sh "$dir" 2>"$tmp/err") || { cat "$tmp/err" >&2; exit 1; }
 echo "signed: $signed_zip"
 [ "$(sha256sum <"$unsigned_zip")" = "$unsigned_sum" ] || bad "signing changed $unsigned_zip"
 [ "$(basename "$signed_zip")" = "$(basename "$unsigned_zip")" ] || bad "signed zip named $signed_zip"
