@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test and check: static checks, the core
 # natively and under the sanitizers, short fuzz runs, the Windows build under
-# Wine on a virtual display, and the reproducibility of the package.
+# Wine on a virtual display, the reproducibility of the package and the
+# signing round trip.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh
@@ -44,3 +45,6 @@ scripts/test-zip.sh
 
 step "reproducible package"
 scripts/check-reproducible.sh
+
+step "signing round trip"
+scripts/check-signing.sh build/reproducible-a
