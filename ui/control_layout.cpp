@@ -6,11 +6,13 @@
 
 namespace tarnvel::ui {
 
-void createControls(HWND parent, std::span<const ControlDesign> designs) {
+CallFailure createControls(HWND parent, std::span<const ControlDesign> designs) {
     for (const ControlDesign& design : designs)
-        CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0,
-                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr),
-                        nullptr);
+        if (!CreateWindowExW(design.exStyle, design.className, design.text, WS_CHILD | WS_VISIBLE | design.style, 0, 0,
+                             0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)),
+                             GetModuleHandleW(nullptr), nullptr))
+            return {kCreateWindowFailed, GetLastError()};
+    return {};
 }
 
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts) {

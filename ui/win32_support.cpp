@@ -51,12 +51,14 @@ Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
     logical.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(logical.lfFaceName, face, LF_FACESIZE);
     font_ = CreateFontIndirectW(&logical);
+    if (!font_) failure_ = {kCreateFontFailed, GetLastError()};
 }
 
 Font& Font::operator=(Font&& other) noexcept {
     if (this != &other) {
         reset();
         font_ = other.font_;
+        failure_ = other.failure_;
         other.font_ = nullptr;
     }
     return *this;
@@ -72,21 +74,27 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure) : name_(name) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = programIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = programIcon(GetSystemMetrics(SM_CXSMICON));
+    const Icon& large = programIcon(GetSystemMetrics(SM_CXICON));
+    const Icon& small = programIcon(GetSystemMetrics(SM_CXSMICON));
+    windowClass.hIcon = large.get();
+    windowClass.hIconSm = small.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
+    if (!RegisterClassExW(&windowClass)) failure_ = {kRegisterClassFailed, GetLastError()};
+    for (const Icon* icon : {&small, &large})
+        if (icon->failure()) failure_ = icon->failure();
 }
 
 Icon::Icon(int resourceId, int size)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size,
-                                          size, LR_DEFAULTCOLOR))) {}
+                                          size, LR_DEFAULTCOLOR))) {
+    if (!icon_) failure_ = {kLoadIconFailed, GetLastError()};
+}
 
-HICON programIcon(int size) {
+const Icon& programIcon(int size) {
     static std::map<int, Icon> icons;
-    return icons.try_emplace(size, IDI_TARNVEL, size).first->second.get();
+    return icons.try_emplace(size, IDI_TARNVEL, size).first->second;
 }
 
 }  // namespace tarnvel::ui
