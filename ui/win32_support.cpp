@@ -82,8 +82,9 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure) : name_(name) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
     if (!RegisterClassExW(&windowClass)) failure_ = {kRegisterClassFailed, GetLastError()};
-    for (const Icon* icon : {&small, &large})
-        if (icon->failure()) failure_ = icon->failure();
+    // The earliest failure is the one to tell: the icons were loaded first.
+    if (small.failure()) failure_ = small.failure();
+    if (large.failure()) failure_ = large.failure();
 }
 
 Icon::Icon(int resourceId, int size)
