@@ -14,8 +14,8 @@ namespace {
 
 class CountingSink final : public tarnvel::ProgressSink {
 public:
-    void setUpperBound(float) override { ++calls; }
-    void setPosition(float) override { ++calls; }
+    void setUpperBound(std::int32_t) override { ++calls; }
+    void setPosition(std::int32_t) override { ++calls; }
     void letPendingEventsRun() override { ++calls; }
     std::uint64_t calls = 0;
 };

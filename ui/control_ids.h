@@ -26,9 +26,5 @@
 #define IDM_LOOKREADEME 301
 #define IDM_VERSION 302
 
-// The native progress bar counts in integers; bounds and positions are
-// scaled by this so that fractional bounds such as 16383.75 stay exact.
-#define TARNVEL_PROGRESS_SCALE 128
-
 #define TARNVEL_MAIN_CLASS L"frmTarnvel"
 #define TARNVEL_ABOUT_CLASS L"frmAbout"

@@ -2,15 +2,19 @@
 
 #include "dpi.h"
 #include "tarnvel/screen_geometry.h"
+#include "tarnvel/words.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
 
-void createControls(HWND parent, std::span<const ControlDesign> designs) {
+CallFailure createControls(HWND parent, std::span<const ControlDesign> designs) {
     for (const ControlDesign& design : designs)
-        CreateWindowExW(design.exStyle, design.className, wide(design.text).c_str(),
-                        WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr), nullptr);
+        if (!CreateWindowExW(design.exStyle, design.className, wide(design.text).c_str(),
+                             WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr),
+                             nullptr))
+            return {words::kCreateWindowFailed, GetLastError()};
+    return {};
 }
 
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts) {

@@ -6,6 +6,8 @@
 
 #include <span>
 
+#include "start_failure.h"
+
 namespace tarnvel::ui {
 
 struct ControlDesign {
@@ -19,7 +21,8 @@ struct ControlDesign {
 };
 
 // Children are created in the order given, which is also their Tab order.
-void createControls(HWND parent, std::span<const ControlDesign> designs);
+// The first control that could not be created, if any.
+CallFailure createControls(HWND parent, std::span<const ControlDesign> designs);
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts);
 
 // Window size for a client area given in twips, laid out at clientDpi, with

@@ -61,7 +61,7 @@ frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
     CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, wide(words::kAboutTitle).c_str(), kStyle, at.left, at.top, size.cx,
                     size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
-    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
+    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32).get()), 0);
 }
 
 LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -16,6 +16,7 @@
 #include "frm_about.h"
 #include "notices.h"
 #include "readme_command.h"
+#include "start_failure.h"
 #include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/elevation.h"
@@ -85,8 +86,10 @@ bool isDigits(const std::wstring& text) {
 
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
     static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>);
-    CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, wide(words::kAppTitle).c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    0, 0, nullptr, createMenuBar(), GetModuleHandleW(nullptr), this);
+    if (windowClass.failure()) failStart(windowClass.failure());
+    if (!CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, wide(words::kAppTitle).c_str(), kStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, 0, 0, nullptr, createMenuBar(), GetModuleHandleW(nullptr), this))
+        failStart(words::kCreateWindowFailed);
 }
 
 void frmTarnvel::show(int showCommand) {
@@ -146,13 +149,14 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmTarnvel::onCreate() {
-    createControls(hwnd_, kControls);
+    if (const CallFailure failure = createControls(hwnd_, kControls)) failStart(failure);
     HWND text1 = GetDlgItem(hwnd_, IDC_TEXT1);
     attachText1Filter(text1);
     ImmAssociateContextEx(text1, nullptr, 0);
     progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
     acceptDroppedFiles(hwnd_);
     layOut(dpiForWindow(hwnd_));
+    if (fonts_[kWindowFont].failure()) failStart(fonts_[kWindowFont].failure());
 }
 
 void frmTarnvel::layOut(UINT dpi) {

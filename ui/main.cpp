@@ -4,10 +4,14 @@
 #include "frm_tarnvel.h"
 #include "message_pump.h"
 #include "start_arguments.h"
+#include "start_failure.h"
+#include "tarnvel/words.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
+    // It is not documented to set the last error when it fails.
+    SetLastError(0);
+    if (!InitCommonControlsEx(&controls)) tarnvel::ui::failStart(tarnvel::words::kCommonControlsFailed);
 
     tarnvel::ui::frmTarnvel window;
     window.show(showCommand);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 
 #include "tarnvel/cut_types.h"
 
@@ -17,8 +18,8 @@ public:
     ProgressBar() = default;
     void attach(HWND bar);
 
-    void setUpperBound(float upper) override;
-    void setPosition(float position) override;
+    void setUpperBound(std::int32_t barUpper) override;
+    void setPosition(std::int32_t barPosition) override;
     void letPendingEventsRun() override;
 
 private:
@@ -28,9 +29,9 @@ private:
     void draw();
 
     HWND bar_ = nullptr;
-    int upper_ = 0;
-    int pending_ = 0;
-    int shown_ = 0;
+    std::int32_t upper_ = 0;
+    std::int32_t pending_ = 0;
+    std::int32_t shown_ = 0;
     Clock::time_point lastPump_{};
 };
 

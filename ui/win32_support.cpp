@@ -3,6 +3,7 @@
 #include <map>
 
 #include "control_ids.h"
+#include "tarnvel/words.h"
 
 namespace tarnvel::ui {
 
@@ -51,12 +52,14 @@ Font::Font(const wchar_t* face, int centiPoints, UINT dpi) {
     logical.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(logical.lfFaceName, face, LF_FACESIZE);
     font_ = CreateFontIndirectW(&logical);
+    if (!font_) failure_ = {words::kCreateFontFailed, GetLastError()};
 }
 
 Font& Font::operator=(Font&& other) noexcept {
     if (this != &other) {
         reset();
         font_ = other.font_;
+        failure_ = other.failure_;
         other.font_ = nullptr;
     }
     return *this;
@@ -72,21 +75,28 @@ WindowClass::WindowClass(const wchar_t* name, WNDPROC procedure) : name_(name) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hIcon = programIcon(GetSystemMetrics(SM_CXICON));
-    windowClass.hIconSm = programIcon(GetSystemMetrics(SM_CXSMICON));
+    const Icon& large = programIcon(GetSystemMetrics(SM_CXICON));
+    const Icon& small = programIcon(GetSystemMetrics(SM_CXSMICON));
+    windowClass.hIcon = large.get();
+    windowClass.hIconSm = small.get();
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = name;
-    RegisterClassExW(&windowClass);
+    if (!RegisterClassExW(&windowClass)) failure_ = {words::kRegisterClassFailed, GetLastError()};
+    // The earliest failure is the one to tell: the icons were loaded first.
+    if (small.failure()) failure_ = small.failure();
+    if (large.failure()) failure_ = large.failure();
 }
 
 Icon::Icon(int resourceId, int size)
     : icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, size,
-                                          size, LR_DEFAULTCOLOR))) {}
+                                          size, LR_DEFAULTCOLOR))) {
+    if (!icon_) failure_ = {words::kLoadIconFailed, GetLastError()};
+}
 
-HICON programIcon(int size) {
+const Icon& programIcon(int size) {
     static std::map<int, Icon> icons;
-    return icons.try_emplace(size, IDI_TARNVEL, size).first->second.get();
+    return icons.try_emplace(size, IDI_TARNVEL, size).first->second;
 }
 
 }  // namespace tarnvel::ui

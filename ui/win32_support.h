@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "start_failure.h"
+
 namespace tarnvel::ui {
 
 // UTF-16 on both sides: char16_t in the core, wchar_t in Win32.
@@ -24,16 +26,18 @@ public:
     // Size in hundredths of a point, so 9.75 pt stays exact.
     Font(const wchar_t* face, int centiPoints, UINT dpi);
     ~Font() { reset(); }
-    Font(Font&& other) noexcept : font_(other.font_) { other.font_ = nullptr; }
+    Font(Font&& other) noexcept : font_(other.font_), failure_(other.failure_) { other.font_ = nullptr; }
     Font& operator=(Font&& other) noexcept;
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
     HFONT get() const { return font_; }
+    const CallFailure& failure() const { return failure_; }
 
 private:
     void reset();
     HFONT font_ = nullptr;
+    CallFailure failure_;
 };
 
 class UniqueHandle {
@@ -74,8 +78,12 @@ public:
     WindowClass(const WindowClass&) = delete;
     WindowClass& operator=(const WindowClass&) = delete;
 
+    // The first call that failed: one of the icons, or the registration.
+    const CallFailure& failure() const { return failure_; }
+
 private:
     const wchar_t* name_;
+    CallFailure failure_;
 };
 
 class Icon {
@@ -88,13 +96,15 @@ public:
     Icon& operator=(const Icon&) = delete;
 
     HICON get() const { return icon_; }
+    const CallFailure& failure() const { return failure_; }
 
 private:
     HICON icon_;
+    CallFailure failure_;
 };
 
 // The program icon at the given size in pixels, loaded once for the program's life.
-HICON programIcon(int size);
+const Icon& programIcon(int size);
 
 // Routes messages to Window::handle; the object travels in CreateWindowExW's
 // last argument and is kept in GWLP_USERDATA from WM_NCCREATE on.

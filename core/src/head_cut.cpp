@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <future>
 #include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
+#include "tarnvel/progress_scale.h"
 #include "tarnvel/text.h"
 
 namespace tarnvel {
@@ -21,8 +21,6 @@ namespace {
 constexpr std::int32_t kChunkBlocks = 4096;
 
 constexpr std::chrono::milliseconds kCloseWait{5};
-
-double powerOfTwo(std::int16_t exponent) { return std::ldexp(1.0, exponent); }
 
 CutOutcome failure(CutEnd end, std::u16string_view what, std::u16string_view file, SystemError error) {
     return {{words::cutFailed(what, file, systemErrorText(error)), NoticeIcon::Exclamation, words::kErrorTitle},
@@ -37,7 +35,7 @@ public:
 
     CutOutcome run() {
         const std::int16_t intShift = progressScaleFor(request_.value);
-        sink_.setUpperBound(progressUpperBoundFor(request_.value));
+        sink_.setUpperBound(progressBarUpperFor(request_.value));
 
         if (const SystemError error = source_.openForReading(request_.sourcePath))
             return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
@@ -63,7 +61,7 @@ public:
             const auto wholeBlocks = static_cast<std::int32_t>(got.bytes / kBlockBytes);
             for (std::int32_t b = 0; b < wholeBlocks; ++b, ++i) {
                 sink_.letPendingEventsRun();
-                sink_.setPosition(static_cast<float>(progressPositionFor(i, intShift)));
+                sink_.setPosition(progressBarPositionFor(i, intShift));
             }
             if (wholeBlocks < blocksNow) return sourceEnded(copied);
         }
@@ -119,21 +117,6 @@ private:
 
 std::u16string outputPathFor(std::u16string_view strExt) { return u"C:\\tarnvel." + std::u16string(strExt); }
 
-std::int16_t progressScaleFor(double value) {
-    std::int16_t k = 0;
-    // The cap only matters for values no validated request can carry.
-    while (k < 1023 && value / powerOfTwo(k) > kMaxProgressSteps) ++k;
-    return k;
-}
-
-float progressUpperBoundFor(double value) { return static_cast<float>(value / powerOfTwo(progressScaleFor(value))); }
-
-std::int32_t progressPositionFor(std::int32_t block, std::int16_t intShift) {
-    if (intShift < 0 || intShift > 30) return 1;
-    const std::int32_t position = block / (std::int32_t{1} << intShift);
-    return position == 0 ? 1 : position;
-}
-
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output) {
     CutOutcome outcome;
     try {
@@ -144,7 +127,7 @@ CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16str
                    kNoError};
     }
     // Both files are closed by now on every road out of run().
-    sink.setPosition(1);
+    sink.setPosition(kProgressBarLowest);
     return outcome;
 }
 

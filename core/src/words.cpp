@@ -61,6 +61,10 @@ std::u16string commandLineUnreadable(std::u16string_view argument, std::u16strin
                   u"使い方: Tarnvel.exe [ファイル] [--size=作成ファイルサイズ]"});
 }
 
+std::u16string cannotStart(std::u16string_view what, std::u16string_view reason) {
+    return lines({u"Tarnvelを起動できません。", what, reason});
+}
+
 std::u16string cannotStartEditor(std::u16string_view reason) { return lines({u"メモ帳を起動できません。", reason}); }
 
 }  // namespace tarnvel::words

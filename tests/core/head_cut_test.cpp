@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tarnvel/head_cut.h"
+#include "tarnvel/progress_scale.h"
 #include "tarnvel/words.h"
 #include "test_files.h"
 
@@ -17,8 +18,8 @@ using testing::ScratchFolder;
 std::string narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
 
 struct SinkCall {
-    char op;  // 'U' upper bound, 'P' position, 'E' pending events
-    float value;
+    char op;             // 'U' upper bound, 'P' position, 'E' pending events
+    std::int32_t value;  // the control's integer value
     bool operator==(const SinkCall&) const = default;
 };
 
@@ -26,13 +27,13 @@ void PrintTo(const SinkCall& call, std::ostream* out) { *out << call.op << call.
 
 class RecordingSink final : public ProgressSink {
 public:
-    void setUpperBound(float upper) override { calls.push_back({'U', upper}); }
-    void setPosition(float position) override { calls.push_back({'P', position}); }
+    void setUpperBound(std::int32_t barUpper) override { calls.push_back({'U', barUpper}); }
+    void setPosition(std::int32_t barPosition) override { calls.push_back({'P', barPosition}); }
     void letPendingEventsRun() override { calls.push_back({'E', 0}); }
 
-    std::vector<float> positionsDuringCopy() const {
+    std::vector<std::int32_t> positionsDuringCopy() const {
         const std::vector<SinkCall> copying = callsApartFromClosing();
-        std::vector<float> positions;
+        std::vector<std::int32_t> positions;
         for (std::size_t i = 1; i < copying.size(); ++i)
             if (copying[i].op == 'P' && copying[i - 1].op == 'E') positions.push_back(copying[i].value);
         return positions;
@@ -50,6 +51,9 @@ public:
     }
     std::vector<SinkCall> calls;
 };
+
+// Steps of the bar as the control is given them.
+constexpr std::int32_t bar(std::int32_t steps) { return steps * kProgressFixedPoint; }
 
 CutRequest requestFor(const std::filesystem::path& source, std::int32_t blocks) {
     return {pathText(source), static_cast<double>(blocks), blocks, u"mpg"};
@@ -78,7 +82,7 @@ protected:
         EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
         EXPECT_NE(notice.prompt.find(naming), std::u16string::npos) << narrow(notice.prompt);
         ASSERT_FALSE(sink.calls.empty());
-        EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
+        EXPECT_EQ(sink.calls.back(), (SinkCall{'P', bar(1)}));
     }
     // The reason shown is the one the system gave for that very call.
     static void expectReason(const CutOutcome& outcome, SystemError error) {
@@ -140,7 +144,8 @@ TEST_F(HeadCut, CopiesExactlyTheLeadingBlocks) {
 
     const auto head = testing::readFile(source);
     EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.begin() + 2000));
-    const std::vector<SinkCall> expected = {{'U', 2}, {'E', 0}, {'P', 1}, {'E', 0}, {'P', 2}, {'P', 1}};
+    const std::vector<SinkCall> expected = {{'U', bar(2)}, {'E', 0},      {'P', bar(1)},
+                                            {'E', 0},      {'P', bar(2)}, {'P', bar(1)}};
     EXPECT_EQ(sink.callsApartFromClosing(), expected);
 }
 
@@ -151,13 +156,13 @@ TEST_F(HeadCut, ReportsEveryBlockOnTheScaledBar) {
     EXPECT_TRUE(isDone(cut(source, blocks, output)));
     EXPECT_EQ(std::filesystem::file_size(output), std::uintmax_t{blocks} * 1000);
 
-    EXPECT_EQ(sink.calls.front(), (SinkCall{'U', 16384}));
-    const std::vector<float> positions = sink.positionsDuringCopy();
+    EXPECT_EQ(sink.calls.front(), (SinkCall{'U', bar(16384)}));
+    const std::vector<std::int32_t> positions = sink.positionsDuringCopy();
     ASSERT_EQ(positions.size(), static_cast<std::size_t>(blocks));
-    const std::vector<float> start(positions.begin(), positions.begin() + 6);
-    EXPECT_EQ(start, (std::vector<float>{1, 1, 1, 2, 2, 3}));
-    EXPECT_EQ(positions.back(), 16384);
-    EXPECT_EQ(sink.calls.back(), (SinkCall{'P', 1}));
+    const std::vector<std::int32_t> start(positions.begin(), positions.begin() + 6);
+    EXPECT_EQ(start, (std::vector<std::int32_t>{bar(1), bar(1), bar(1), bar(2), bar(2), bar(3)}));
+    EXPECT_EQ(positions.back(), bar(16384));
+    EXPECT_EQ(sink.calls.back(), (SinkCall{'P', bar(1)}));
 }
 
 TEST_F(HeadCut, ShorterCutTruncatesAnEarlierOutput) {

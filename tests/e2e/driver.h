@@ -136,7 +136,7 @@ public:
     // 0 is "readmeを見る", 1 is "バージョン情報".
     void pickMenuItem(int index) const;
 
-    // The bar as the program scales it (TARNVEL_PROGRESS_SCALE).
+    // The bar as the program scales it (tarnvel::kProgressFixedPoint).
     long barLow() const;
     long barHigh() const;
     long barPos() const;

@@ -5,6 +5,7 @@
 #include "control_ids.h"
 #include "driver.h"
 #include "files.h"
+#include "tarnvel/progress_scale.h"
 
 namespace e2e {
 
@@ -14,7 +15,7 @@ inline const Box kNoSize{"エラー", "作成ファイルサイズが指定さ�
 inline const Box kOutOfRange{"エラー", "範囲外の整数が指定されました。", true};
 inline const Box kDone{"Tarnvel", "完了。", false};
 
-inline constexpr long kScale = TARNVEL_PROGRESS_SCALE;
+inline constexpr long kScale = tarnvel::kProgressFixedPoint;
 
 // Every test gets its own scratch folder and a freshly started program
 // (declared in this order, so the program ends before its files go).

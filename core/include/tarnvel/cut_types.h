@@ -51,12 +51,20 @@ struct MessageNotice {
     bool operator==(const MessageNotice&) const = default;
 };
 
-// How a cut drives the window. Bounds and positions are single precision
-// because the upper bound of a scaled cut may be fractional (16383.75).
+// How a cut drives the window. Bounds and positions are the control's own
+// integer values, as tarnvel/progress_scale.h computes them.
+//
+// letPendingEventsRun() may run any of the window's handlers: a click, a
+// menu, a close, a drop. So the engine holds nothing a handler could break
+// (its files and buffer are its own, and it reads no window state) and calls
+// it only between blocks, never halfway through a read or a write. The window
+// stays busy until the cut returns: its buttons and menu are disabled (the
+// menu's modal loop is refused too), a close is deferred until the cut has
+// ended, and drops are ignored.
 class ProgressSink {
 public:
-    virtual void setUpperBound(float upper) = 0;
-    virtual void setPosition(float position) = 0;
+    virtual void setUpperBound(std::int32_t barUpper) = 0;
+    virtual void setPosition(std::int32_t barPosition) = 0;
     virtual void letPendingEventsRun() = 0;
 
 protected:

@@ -10,15 +10,8 @@
 
 namespace tarnvel {
 
-inline constexpr std::int32_t kMaxProgressSteps = 32767;
-
 // C:\tarnvel.<strExt>: always the root of drive C:, always this base name.
 std::u16string outputPathFor(std::u16string_view strExt);
-
-// Exponent k that keeps value / 2^k within the progress bar's 32767 steps.
-std::int16_t progressScaleFor(double value);
-float progressUpperBoundFor(double value);
-std::int32_t progressPositionFor(std::int32_t block, std::int16_t intShift);
 
 // Where a cut ended, so the window can offer more than the notice: a cut
 // that could not create its output may be retried with other rights.

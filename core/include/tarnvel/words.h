@@ -68,6 +68,14 @@ inline constexpr char16_t kSizeGivenTwice[] = u"サイズが二度指定され�
 inline constexpr char16_t kSizeNotDigits[] = u"サイズは数字だけで指定してください。";
 std::u16string commandLineUnreadable(std::u16string_view argument, std::u16string_view why);
 
+// A call the program cannot start without failed: which, and the system's reason.
+inline constexpr char16_t kCommonControlsFailed[] = u"コモンコントロールを初期化できません。";
+inline constexpr char16_t kRegisterClassFailed[] = u"ウィンドウクラスを登録できません。";
+inline constexpr char16_t kCreateWindowFailed[] = u"ウィンドウを作成できません。";
+inline constexpr char16_t kCreateFontFailed[] = u"フォントを作成できません。";
+inline constexpr char16_t kLoadIconFailed[] = u"アイコンを読み込めません。";
+std::u16string cannotStart(std::u16string_view what, std::u16string_view reason);
+
 // readmeを見る.
 std::u16string cannotStartEditor(std::u16string_view reason);
 
