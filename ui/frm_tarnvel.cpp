@@ -22,6 +22,7 @@
 #include "tarnvel/elevation.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/screen_geometry.h"
+#include "tarnvel/text.h"
 #include "tarnvel/words.h"
 #include "text1_filter.h"
 
@@ -77,10 +78,6 @@ HMENU createMenuBar() {
 }
 
 void setText(HWND window, int id, std::u16string_view text) { SetDlgItemTextW(window, id, wide(text).c_str()); }
-
-bool isDigits(const std::wstring& text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
-}
 
 }  // namespace
 
@@ -281,13 +278,13 @@ void frmTarnvel::Command1_Click() {
     setCutRunning(true);
     const std::u16string output = outputPathFor(request.strExt);
     const CutOutcome outcome = runHeadCut(request, progressBar_, output);
-    const bool restarted = reportCut(outcome, output);
+    const bool restarted = reportCut(request, outcome, output);
     setCutRunning(false);
 
     if (restarted || closeRequested_) DestroyWindow(hwnd_);
 }
 
-bool frmTarnvel::reportCut(const CutOutcome& outcome, const std::u16string& output) {
+bool frmTarnvel::reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output) {
     const CreateFailureFacts facts{outcome.end, outcome.error, processIsElevated(), obstacleAt(output)};
     if (!offersElevatedRestart(facts)) {
         showNotice(hwnd_, outcome.notice);
@@ -297,8 +294,8 @@ bool frmTarnvel::reportCut(const CutOutcome& outcome, const std::u16string& outp
     if (MessageBoxW(hwnd_, question.c_str(), wide(words::kErrorTitle).c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
 
-    const std::wstring size = windowText(GetDlgItem(hwnd_, IDC_TEXT1));
-    const StartOptions carried{pathAnElevatedProcessSees(utf16(fileName_.data())), isDigits(size) ? utf16(size) : u""};
+    // What validation accepted, so the new window starts from the same request.
+    const StartOptions carried{pathAnElevatedProcessSees(request.sourcePath), decimalText(request.blocks)};
     const SystemError error = restartElevated(hwnd_, carried);
     // Declining Windows' prompt is an answer, not a failure.
     if (error != kNoError && error != ERROR_CANCELLED)

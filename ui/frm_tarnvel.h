@@ -46,7 +46,7 @@ private:
     // A path from outside the dialog (a drop, the command line) becomes its file name too.
     void takePath(const std::wstring& path);
     // True when Tarnvel has started again as administrator to retry.
-    bool reportCut(const CutOutcome& outcome, const std::u16string& output);
+    bool reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output);
 
     void Command1_Click();
     void Command2_Click();

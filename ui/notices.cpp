@@ -1,6 +1,5 @@
 #include "notices.h"
 
-#include "tarnvel/file_io.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -9,7 +8,5 @@ void showNotice(HWND owner, const MessageNotice& notice) {
     const UINT icon = notice.icon == NoticeIcon::Exclamation ? MB_ICONEXCLAMATION : 0;
     MessageBoxW(owner, wide(notice.prompt).c_str(), wide(notice.shownTitle()).c_str(), MB_OK | icon);
 }
-
-std::u16string lastErrorReason() { return systemErrorText(GetLastError()); }
 
 }  // namespace tarnvel::ui
