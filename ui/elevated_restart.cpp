@@ -21,12 +21,6 @@ bool processIsElevated() {
            elevation.TokenIsElevated != 0;
 }
 
-bool obstacleAt(const std::u16string& outputPath) {
-    const DWORD attributes = GetFileAttributesW(wide(outputPath).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
-}
-
 std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
     const std::wstring local = wide(path);
     std::vector<BYTE> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 32768 * sizeof(wchar_t));

@@ -13,9 +13,6 @@ namespace tarnvel::ui {
 
 bool processIsElevated();
 
-// A read-only file or a folder at the output path, which no rights get past.
-bool obstacleAt(const std::u16string& outputPath);
-
 // An elevated process does not see the user's mapped network drives, so a
 // source on one is passed by its network name.
 std::u16string pathAnElevatedProcessSees(const std::u16string& path);

@@ -285,7 +285,7 @@ void frmTarnvel::Command1_Click() {
 }
 
 bool frmTarnvel::reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output) {
-    const CreateFailureFacts facts{outcome.end, outcome.error, processIsElevated(), obstacleAt(output)};
+    const CreateFailureFacts facts{outcome.end, outcome.error, processIsElevated(), folderOrReadOnlyAt(output)};
     if (!offersElevatedRestart(facts)) {
         showNotice(hwnd_, outcome.notice);
         return false;

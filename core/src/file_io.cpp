@@ -116,6 +116,52 @@ SystemError File::close() {
     return CloseHandle(handle) ? kNoError : lastError();
 }
 
+ErrorKind errorKind(SystemError code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED: return ErrorKind::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ErrorKind::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return ErrorKind::InUse;
+    // A card or stick pulled out, a disc taken away, a network share gone.
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_FILE_INVALID:
+    case ERROR_MEDIA_CHANGED:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED: return ErrorKind::DeviceGone;
+    default: return ErrorKind::Other;
+    }
+}
+
+bool folderOrReadOnlyAt(std::u16string_view path) {
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+bool driveGone(std::u16string_view path) {
+    std::u16string_view root;
+    if (path.size() >= 3 && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/')) {
+        root = path.substr(0, 3);
+    } else if (path.starts_with(u"\\\\") && !path.starts_with(u"\\\\?\\")) {
+        // \\server\share\ : the fourth separator ends the root.
+        const std::size_t server = path.find(u'\\', 2);
+        const std::size_t share = server == std::u16string_view::npos ? server : path.find(u'\\', server + 1);
+        if (share == std::u16string_view::npos) return false;
+        root = path.substr(0, share + 1);
+    } else {
+        return false;
+    }
+    return GetFileAttributesW(widePath(root).c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 std::u16string systemErrorText(SystemError code) {
     wchar_t* buffer = nullptr;
     const DWORD length =
@@ -230,6 +276,35 @@ SystemError File::close() {
     // Retrying after EINTR could close a descriptor another thread just got.
     return ::close(std::exchange(fd_, -1)) == 0 ? kNoError : lastError();
 }
+
+ErrorKind errorKind(SystemError code) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EISDIR: return ErrorKind::AccessDenied;
+    case ENOSPC:
+    case EDQUOT: return ErrorKind::DiskFull;
+    case EBUSY:
+    case ETXTBSY: return ErrorKind::InUse;
+    case ENODEV:
+    case ENXIO:
+    case ESTALE: return ErrorKind::DeviceGone;
+    default: return ErrorKind::Other;
+    }
+}
+
+bool folderOrReadOnlyAt(std::u16string_view path) {
+    struct stat info {};
+    try {
+        if (::stat(nativePath(path).c_str(), &info) != 0) return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    return S_ISDIR(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// Drives and shares are Windows' own; here every path hangs off one root.
+bool driveGone(std::u16string_view) { return false; }
 
 std::u16string systemErrorText(SystemError code) {
     const std::string text = std::generic_category().message(static_cast<int>(code));

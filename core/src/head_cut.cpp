@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <chrono>
 #include <future>
+#include <new>
 #include <optional>
 #include <span>
 #include <utility>
 #include <vector>
 
 #include "tarnvel/progress_scale.h"
-#include "tarnvel/text.h"
 
 namespace tarnvel {
 
@@ -22,8 +22,25 @@ constexpr std::int32_t kChunkBlocks = 4096;
 
 constexpr std::chrono::milliseconds kCloseWait{5};
 
+words::Advice adviceFor(CutEnd end, std::u16string_view file, SystemError error) {
+    const bool source = end == CutEnd::OpenSource || end == CutEnd::Read;
+    // A drive letter that has gone says only that the path was not found.
+    if (source && driveGone(file)) return words::Advice::ReconnectTheSourceDrive;
+    switch (errorKind(error)) {
+    case ErrorKind::InUse: return words::Advice::CloseTheOtherProgram;
+    case ErrorKind::DiskFull: return source ? words::Advice::None : words::Advice::FreeSpaceOnC;
+    case ErrorKind::DeviceGone: return source ? words::Advice::ReconnectTheSourceDrive : words::Advice::None;
+    case ErrorKind::AccessDenied:
+        return end == CutEnd::CreateOutput && folderOrReadOnlyAt(file) ? words::Advice::MoveWhatIsInTheWay
+                                                                       : words::Advice::None;
+    case ErrorKind::Other: break;
+    }
+    return words::Advice::None;
+}
+
 CutOutcome failure(CutEnd end, std::u16string_view what, std::u16string_view file, SystemError error) {
-    return {{words::cutFailed(what, file, systemErrorText(error)), NoticeIcon::Exclamation, words::kErrorTitle},
+    return {{words::cutFailed(what, file, systemErrorText(error), adviceFor(end, file, error)), NoticeIcon::Exclamation,
+             words::kErrorTitle},
             end,
             error};
 }
@@ -113,6 +130,12 @@ private:
     File source_;
 };
 
+CutOutcome unexpected(words::Unexpected what) {
+    return {{words::cutStoppedUnexpectedly(what), NoticeIcon::Exclamation, words::kErrorTitle},
+            CutEnd::Unexpected,
+            kNoError};
+}
+
 }  // namespace
 
 std::u16string outputPathFor(std::u16string_view strExt) { return u"C:\\tarnvel." + std::u16string(strExt); }
@@ -121,10 +144,10 @@ CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16str
     CutOutcome outcome;
     try {
         outcome = Cut(request, sink, output).run();
-    } catch (const std::exception& e) {
-        outcome = {{words::cutStoppedUnexpectedly(asciiToUtf16(e.what())), NoticeIcon::Exclamation, words::kErrorTitle},
-                   CutEnd::Unexpected,
-                   kNoError};
+    } catch (const std::bad_alloc&) {
+        outcome = unexpected(words::Unexpected::OutOfMemory);
+    } catch (const std::exception&) {
+        outcome = unexpected(words::Unexpected::Other);
     }
     // Both files are closed by now on every road out of run().
     sink.setPosition(kProgressBarLowest);

@@ -22,23 +22,52 @@ std::u16string sourceSize(std::int64_t bytes) { return decimalText(bytes) + u"By
 std::u16string permittedRange(std::int32_t maxBlocks) { return u"2～" + decimalText(maxBlocks); }
 
 std::u16string sourceTooLarge(std::int64_t maxBytes) {
-    return u"ファイルが大きすぎます。\n扱えるのは" + decimalText(maxBytes) + u"Byteまでです。";
+    return u"ファイルが大きすぎます。\n扱えるのは " + decimalText(maxBytes) + u"Byte までです。";
 }
 
-std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason) {
-    return lines({what, file, reason});
+std::u16string adviceText(Advice next) {
+    switch (next) {
+    case Advice::MoveWhatIsInTheWay:
+        return u"同じ名前のフォルダーか読み取り専用のファイルが C:\\ にあります。"
+               u"それを移すか名前を変えてから、もう一度「Cut開始」を押してください。";
+    case Advice::FreeSpaceOnC:
+        return u"C: ドライブの空きが足りません。"
+               u"いらないファイルを削除して空きを増やすか、作成ファイルサイズを小さくしてください。";
+    case Advice::CloseTheOtherProgram:
+        return u"ほかのプログラムがこのファイルを使っています。"
+               u"そのプログラムでファイルを閉じてから、もう一度「Cut開始」を押してください。";
+    case Advice::ReconnectTheSourceDrive:
+        return u"対象ファイルのあるドライブが取り外されたか、接続が切れています。"
+               u"ドライブをつなぎ直してから、もう一度「ファイル指定」で選んでください。";
+    case Advice::None: break;
+    }
+    return {};
+}
+
+std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason, Advice next) {
+    std::u16string text = lines({what, file, reason});
+    if (next != Advice::None) text += u"\n\n" + adviceText(next);
+    return text;
 }
 
 std::u16string sourceIsOutput(std::u16string_view output) {
-    return lines({u"元のファイルと出力ファイルが同じです。", output, u"元のファイルを守るため、Cutを中止しました。"});
+    return lines({u"対象ファイルと作成ファイルが同じです。", output,
+                  u"対象ファイルを守るため、Cut を中止しました。別のファイルを選んでください。"});
 }
 
 std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCopied, std::u16string_view output) {
-    return lines({u"元のファイルが途中で終わりました。", source,
-                  decimalText(bytesCopied) + u"Byteだけを" + std::u16string(output) + u"にコピーしました。"});
+    return lines({u"対象ファイルが途中で終わりました。", source,
+                  decimalText(bytesCopied) + u"Byte だけを " + std::u16string(output) + u" にコピーしました。",
+                  u"選んだあとでファイルが短くなったようです。もう一度「ファイル指定」で選び直してください。"});
 }
 
-std::u16string cutStoppedUnexpectedly(std::u16string_view what) { return lines({u"Cutできませんでした。", what}); }
+std::u16string cutStoppedUnexpectedly(Unexpected what) {
+    if (what == Unexpected::OutOfMemory)
+        return lines(
+            {u"Cut できませんでした。", u"メモリが足りません。ほかのプログラムを閉じてから、もう一度お試しください。"});
+    return lines(
+        {u"Cut できませんでした。", u"思いがけない問題が起きました。Tarnvel を起動し直して、もう一度お試しください。"});
+}
 
 std::u16string systemReason(std::u16string_view description, std::uint32_t code) {
     const std::u16string_view shown = description.empty() ? u"このエラーの説明はありません。" : description;
@@ -48,12 +77,12 @@ std::u16string systemReason(std::u16string_view description, std::uint32_t code)
 std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::u16string_view output) {
     return std::u16string(failure) + u"\n\n" + std::u16string(output) +
            u" を作るには、C:\\ の直下にファイルを作成する管理者の権限が必要です。\n"
-           u"Tarnvelを管理者として起動し直しますか？\n"
+           u"Tarnvel を管理者として起動し直しますか？\n"
            u"選んだファイルと作成ファイルサイズは引き継がれます。";
 }
 
 std::u16string cannotRestartAsAdministrator(std::u16string_view reason) {
-    return lines({u"Tarnvelを管理者として起動できません。", reason});
+    return lines({u"Tarnvel を管理者として起動できません。", reason});
 }
 
 std::u16string commandLineUnreadable(std::u16string_view argument, std::u16string_view why) {
@@ -62,7 +91,7 @@ std::u16string commandLineUnreadable(std::u16string_view argument, std::u16strin
 }
 
 std::u16string cannotStart(std::u16string_view what, std::u16string_view reason) {
-    return lines({u"Tarnvelを起動できません。", what, reason});
+    return lines({u"Tarnvel を起動できません。", what, reason});
 }
 
 std::u16string cannotStartEditor(std::u16string_view reason) { return lines({u"メモ帳を起動できません。", reason}); }

@@ -234,6 +234,35 @@ TEST_F(HeadCut, OpenFailuresNameTheFileAndTheSystemsReason) {
     EXPECT_EQ(outcome.notice.icon, NoticeIcon::Exclamation);
 }
 
+TEST_F(HeadCut, FailuresSayWhatToDoNextWhereTheUserCanDoSomething) {
+    const auto source = makeSource(u"clip.mpg", 5000);
+    std::filesystem::create_directory(folder / u"folder.mpg");
+    struct Case {
+        const char* what;
+        std::filesystem::path source, output;
+        words::Advice advice;
+    };
+    const Case cases[] = {
+        {"a folder where the output goes", source, folder / u"folder.mpg", words::Advice::MoveWhatIsInTheWay},
+        {"a source that is simply gone", folder / u"gone.mpg", folder / u"out.mpg", words::Advice::None},
+#ifdef _WIN32
+        {"a source on a drive that is gone", L"Q:\\clip.mpg", folder / u"out.mpg",
+         words::Advice::ReconnectTheSourceDrive},
+#else
+        {"a full disk", source, "/dev/full", words::Advice::FreeSpaceOnC},
+#endif
+    };
+    const words::Advice every[] = {words::Advice::MoveWhatIsInTheWay, words::Advice::FreeSpaceOnC,
+                                   words::Advice::CloseTheOtherProgram, words::Advice::ReconnectTheSourceDrive};
+    for (const Case& c : cases) {
+        const std::u16string prompt = cut(c.source, 2, c.output).notice.prompt;
+        for (const words::Advice advice : every)
+            EXPECT_EQ(prompt.find(words::adviceText(advice)) != std::u16string::npos, advice == c.advice)
+                << c.what << ", advice " << static_cast<int>(advice) << ":\n"
+                << narrow(prompt);
+    }
+}
+
 TEST_F(HeadCut, AnExistingOutputKeepsItsBytesUntilSamenessIsRuledOut) {
     const auto source = makeSource(u"clip.mpg", 5000);
     const auto output = folder / u"out.mpg";

@@ -17,9 +17,9 @@ const wchar_t kEarlierOutput[] = L"C:\\tarnvel.old";
 
 std::string offerText(const std::wstring& output) {
     const std::string file = utf8(output);
-    return "出力ファイルを作成できません。\n" + file + "\n" + numberedReason(ERROR_ACCESS_DENIED) + "\n\n" + file +
+    return "作成ファイルを作れません。\n" + file + "\n" + numberedReason(ERROR_ACCESS_DENIED) + "\n\n" + file +
            " を作るには、C:\\ の直下にファイルを作成する管理者の権限が必要です。\n"
-           "Tarnvelを管理者として起動し直しますか？\n"
+           "Tarnvel を管理者として起動し直しますか？\n"
            "選んだファイルと作成ファイルサイズは引き継がれます。";
 }
 
@@ -125,6 +125,7 @@ TEST_F(RootNotWritableRestart, ReadOnlyOutputInTheWayIsReportedPlainly) {
     expectReport(seen, kEarlierOutput, ERROR_ACCESS_DENIED);
     EXPECT_FALSE(question) << seen.text;
     EXPECT_EQ(seen.text.find("管理者"), std::string::npos) << seen.text;
+    EXPECT_NE(seen.text.find(kMoveWhatIsInTheWay), std::string::npos) << seen.text;
     expectUsable(*app);
     EXPECT_TRUE(holds(kEarlierOutput, earlier));
     EXPECT_TRUE(holds(source, bytes));

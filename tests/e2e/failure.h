@@ -27,6 +27,14 @@ inline std::string numberedReason(DWORD error) {
     return utf8(systemText(error)) + "（エラー番号 " + std::to_string(error) + "）";
 }
 
+// What the report tells the user to do next.
+inline const std::string kMoveWhatIsInTheWay =
+    "同じ名前のフォルダーか読み取り専用のファイルが C:\\ にあります。"
+    "それを移すか名前を変えてから、もう一度「Cut開始」を押してください。";
+inline const std::string kCloseTheOtherProgram =
+    "ほかのプログラムがこのファイルを使っています。"
+    "そのプログラムでファイルを閉じてから、もう一度「Cut開始」を押してください。";
+
 inline void expectReport(const Box& box, const std::wstring& file, DWORD error) {
     EXPECT_EQ(box.caption, "エラー");
     EXPECT_TRUE(box.icon);

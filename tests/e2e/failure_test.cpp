@@ -15,7 +15,9 @@ TEST_F(Failure, OutputHeldOpenByAnotherProgram) {
         Handle lock(CreateFileW(kOutputMpg.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_NE(lock.get(), INVALID_HANDLE_VALUE);
-        expectReport(app.cut("5"), kOutputMpg, ERROR_SHARING_VIOLATION);
+        const Box box = app.cut("5");
+        expectReport(box, kOutputMpg, ERROR_SHARING_VIOLATION);
+        EXPECT_NE(box.text.find(kCloseTheOtherProgram), std::string::npos) << box.text;
         expectUsable();
     }
     EXPECT_TRUE(holds(kOutputMpg, earlier));

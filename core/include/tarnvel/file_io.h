@@ -64,6 +64,17 @@ private:
 #endif
 };
 
+// The failures a user can do something about, whatever the platform's code.
+enum class ErrorKind { Other, AccessDenied, DiskFull, InUse, DeviceGone };
+ErrorKind errorKind(SystemError code);
+
+// A folder or a read-only file at the path: no rights would let a new file be written there.
+bool folderOrReadOnlyAt(std::u16string_view path);
+
+// A path on a drive letter or a network share that is no longer there:
+// the card pulled out, the share disconnected.
+bool driveGone(std::u16string_view path);
+
 // The system's own words for a code, in English or the C library's locale;
 // the window passes its own, in the user's language.
 std::u16string systemErrorText(SystemError code);

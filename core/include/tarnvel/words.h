@@ -45,15 +45,21 @@ inline constexpr char16_t kCutSizeOutOfRange[] = u"範囲外の整数が指定�
 
 // The end of a cut.
 inline constexpr char16_t kCutDone[] = u"完了。";
-inline constexpr char16_t kCannotOpenSource[] = u"元のファイルを開けません。";
-inline constexpr char16_t kCannotCreateOutput[] = u"出力ファイルを作成できません。";
-inline constexpr char16_t kCannotReadSource[] = u"元のファイルを読み込めません。";
-inline constexpr char16_t kCannotWriteOutput[] = u"出力ファイルに書き込めません。";
-// One of the four above, the file it concerns, and the system's reason.
-std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason);
+inline constexpr char16_t kCannotOpenSource[] = u"対象ファイルを開けません。";
+inline constexpr char16_t kCannotCreateOutput[] = u"作成ファイルを作れません。";
+inline constexpr char16_t kCannotReadSource[] = u"対象ファイルを読み込めません。";
+inline constexpr char16_t kCannotWriteOutput[] = u"作成ファイルに書き込めません。";
+
+// What the user can do next about a failed cut, told below the system's reason.
+enum class Advice { None, MoveWhatIsInTheWay, FreeSpaceOnC, CloseTheOtherProgram, ReconnectTheSourceDrive };
+std::u16string adviceText(Advice next);
+
+// One of the four above, the file it concerns, the system's reason, and what to do.
+std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason, Advice advice);
 std::u16string sourceIsOutput(std::u16string_view output);
 std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCopied, std::u16string_view output);
-std::u16string cutStoppedUnexpectedly(std::u16string_view what);
+enum class Unexpected { OutOfMemory, Other };
+std::u16string cutStoppedUnexpectedly(Unexpected what);
 
 // The system's description of an error code, or the lack of one, with the number.
 std::u16string systemReason(std::u16string_view description, std::uint32_t code);
