@@ -17,8 +17,8 @@ struct ControlDesign {
     int left, top, width, height;  // twips
     DWORD style;
     DWORD exStyle;
-    int font;  // index into the window's fonts
-    bool hidden = false;
+    int font;             // index into the window's fonts
+    bool hidden = false;  // never shown: it only names the control after it
 };
 
 // Children are created in the order given. Tab visits the tab stops in that
