@@ -1,5 +1,10 @@
 #include "control_layout.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string_view>
+
 #include "dpi.h"
 #include "tarnvel/screen_geometry.h"
 #include "tarnvel/words.h"
@@ -10,20 +15,40 @@ namespace tarnvel::ui {
 CallFailure createControls(HWND parent, std::span<const ControlDesign> designs) {
     for (const ControlDesign& design : designs)
         if (!CreateWindowExW(design.exStyle, design.className, wide(design.text).c_str(),
-                             WS_CHILD | WS_VISIBLE | design.style, 0, 0, 0, 0, parent,
+                             WS_CHILD | (design.hidden ? 0 : WS_VISIBLE) | design.style, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(design.id)), GetModuleHandleW(nullptr),
                              nullptr))
             return {words::kCreateWindowFailed, GetLastError()};
     return {};
 }
 
+namespace {
+
+// The designed width rarely holds a caption in every font at every DPI: a
+// face drawn a pixel wider would cut off its last character.
+int widthFor(HWND control, const ControlDesign& design, int designedWidth, HFONT font) {
+    if (std::wstring_view(design.className) != WC_STATICW || (design.style & SS_TYPEMASK) != SS_LEFTNOWORDWRAP)
+        return designedWidth;
+    const std::wstring text = windowText(control);
+    HDC dc = GetDC(control);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return std::max(designedWidth, static_cast<int>(extent.cx));
+}
+
+}  // namespace
+
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts) {
     for (const ControlDesign& design : designs) {
         HWND control = GetDlgItem(parent, design.id);
+        HFONT font = fonts[static_cast<std::size_t>(design.font)];
         SetWindowPos(control, nullptr, twipsToPixels(design.left, dpi), twipsToPixels(design.top, dpi),
-                     twipsToPixels(design.width, dpi), twipsToPixels(design.height, dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<std::size_t>(design.font)]), TRUE);
+                     widthFor(control, design, twipsToPixels(design.width, dpi), font),
+                     twipsToPixels(design.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }
 

@@ -17,12 +17,17 @@ struct ControlDesign {
     int left, top, width, height;  // twips
     DWORD style;
     DWORD exStyle;
-    int font;  // index into the window's fonts
+    int font;             // index into the window's fonts
+    bool hidden = false;  // never shown: it only names the control after it
 };
 
-// Children are created in the order given, which is also their Tab order.
+// Children are created in the order given. Tab visits the tab stops in that
+// order, and screen readers read it, naming an edit field or a progress bar
+// after the static text just before it.
 // The first control that could not be created, if any.
 CallFailure createControls(HWND parent, std::span<const ControlDesign> designs);
+// A one-line label (SS_LEFTNOWORDWRAP) whose text is wider in its font than
+// designed is widened to the right just enough; nothing else moves.
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts);
 
 // Window size for a client area given in twips, laid out at clientDpi, with

@@ -21,10 +21,10 @@ enum FontIndex { kWindowFont, kSmallFont, kTitleFont };
 constexpr ControlDesign kControls[] = {
     {IDOK, WC_BUTTONW, words::kAboutOkButton, 1800, 1320, 1140, 345, WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kSmallFont},
     {IDC_PICICON, WC_STATICW, u"", 120, 120, 540, 540, SS_ICON | SS_CENTERIMAGE, 0, kSmallFont},
-    {IDC_LBLDESCRIPTION, WC_STATICW, words::kAboutDescription, 960, 720, 1845, 285, SS_LEFT, 0, kWindowFont},
-    {IDC_LBLTITLE, WC_STATICW, words::kAboutProgramName, 960, 120, 1965, 360, SS_LEFT, 0, kTitleFont},
-    {IDC_LBLVERSION, WC_STATICW, words::kAboutVersion, 960, 480, 1485, 225, SS_LEFT, 0, kWindowFont},
-    {IDC_ABOUT_LABEL1, WC_STATICW, words::kAboutAuthor, 840, 1080, 1575, 255, SS_LEFT, 0, kSmallFont},
+    {IDC_LBLDESCRIPTION, WC_STATICW, words::kAboutDescription, 960, 720, 1845, 285, SS_LEFTNOWORDWRAP, 0, kWindowFont},
+    {IDC_LBLTITLE, WC_STATICW, words::kAboutProgramName, 960, 120, 1965, 360, SS_LEFTNOWORDWRAP, 0, kTitleFont},
+    {IDC_LBLVERSION, WC_STATICW, words::kAboutVersion, 960, 480, 1485, 225, SS_LEFTNOWORDWRAP, 0, kWindowFont},
+    {IDC_ABOUT_LABEL1, WC_STATICW, words::kAboutAuthor, 840, 1080, 1575, 255, SS_LEFTNOWORDWRAP, 0, kSmallFont},
 };
 
 }  // namespace
@@ -76,12 +76,6 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_GETDEFID: return MAKELRESULT(IDOK, DC_HASDEFID);
     case WM_CLOSE: cmdOK_Click(); return 0;
-    case WM_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        SetTextColor(dc, RGB(0, 0, 0));
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
     case WM_DPICHANGED:
         layOut(HIWORD(wParam));
         moveToSuggestedPlace(

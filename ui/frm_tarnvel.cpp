@@ -39,26 +39,30 @@ constexpr UINT kFollowFocus = WM_APP + 1;
 
 enum FontIndex { kWindowFont };
 
-// In Tab order: Command2, Text1, Command1, then the rest as the designer left it.
+// Top to bottom, as the window reads: Tab visits ファイル指定, the size field and
+// Cut開始 in this order, and a screen reader names the size field and the bar
+// after the static text just before each; the bar's is never shown.
 constexpr ControlDesign kControls[] = {
-    {IDC_COMMAND2, WC_BUTTONW, words::kChooseFileButton, 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY,
-     0, kWindowFont},
-    {IDC_TEXT1, WC_EDITW, u"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
-    {IDC_COMMAND1, WC_BUTTONW, words::kStartCutButton, 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY,
-     0, kWindowFont},
     {IDC_LABEL1, WC_STATICW, u"", 120, 120, 3975, 615, SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_SUNKEN, 0,
      kWindowFont},
+    {IDC_COMMAND2, WC_BUTTONW, words::kChooseFileButton, 2640, 780, 1455, 375, WS_TABSTOP | BS_PUSHBUTTON | BS_NOTIFY,
+     0, kWindowFont},
     {IDC_LABEL2, WC_STATICW, words::kSourceSizeLabel, 120, 1200, 1935, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
-    {IDC_PROGRESSBAR1, PROGRESS_CLASSW, u"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
     {IDC_LABEL3, WC_STATICW, u"", 2400, 1200, 1695, 255, SS_RIGHT, 0, kWindowFont},
     {IDC_LABEL4, WC_STATICW, words::kPermittedRangeLabel, 120, 1440, 1575, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
     {IDC_LABEL5, WC_STATICW, u"", 2640, 1440, 1455, 255, SS_RIGHT, 0, kWindowFont},
     {IDC_LABEL6, WC_STATICW, words::kCutSizeLabel, 120, 1920, 2175, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
+    {IDC_TEXT1, WC_EDITW, u"", 1680, 2200, 1095, 285, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kWindowFont},
     {IDC_LABEL7, WC_STATICW, words::kCutSizeUnit, 2880, 2235, 1215, 255, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
      kWindowFont},
+    {IDC_COMMAND1, WC_BUTTONW, words::kStartCutButton, 2880, 2520, 1215, 375, WS_TABSTOP | BS_DEFPUSHBUTTON | BS_NOTIFY,
+     0, kWindowFont},
+    {IDC_PROGRESSNAME, WC_STATICW, words::kProgressName, 0, 2880, 4215, 255, SS_LEFT | SS_NOPREFIX, 0, kWindowFont,
+     true},
+    {IDC_PROGRESSBAR1, PROGRESS_CLASSW, u"", 0, 2880, 4215, 255, 0, 0, kWindowFont},
 };
 
 constexpr int kSeparatorTops[] = {0, 1755};  // twips

@@ -60,10 +60,10 @@ TEST_F(Menu, AboutIsItsDesignedSizeWithItsControlsInPlace) {
     const ControlPlace rows[] = {
         {IDOK, L"Button", nullptr, 1800, 1320, 1140, 345},
         {IDC_PICICON, L"Static", nullptr, 120, 120, 540, 540},
-        {IDC_LBLDESCRIPTION, L"Static", nullptr, 960, 720, 1845, 285},
-        {IDC_LBLTITLE, L"Static", nullptr, 960, 120, 1965, 360},
-        {IDC_LBLVERSION, L"Static", nullptr, 960, 480, 1485, 225},
-        {IDC_ABOUT_LABEL1, L"Static", nullptr, 840, 1080, 1575, 255},
+        {IDC_LBLDESCRIPTION, L"Static", nullptr, 960, 720, 1845, 285, &kWindowFont},
+        {IDC_LBLTITLE, L"Static", nullptr, 960, 120, 1965, 360, &kAboutTitleFont},
+        {IDC_LBLVERSION, L"Static", nullptr, 960, 480, 1485, 225, &kWindowFont},
+        {IDC_ABOUT_LABEL1, L"Static", nullptr, 840, 1080, 1575, 255, &kAboutSmallFont},
     };
     expectControlsInPlace(about, rows, std::size(rows));
     PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);

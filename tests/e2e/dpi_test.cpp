@@ -23,25 +23,6 @@ SIZE clientSize(HWND window) {
     return {client.right, client.bottom};
 }
 
-// The advance of a run of digits in the window's font (9.75 pt ＭＳ ゴシック) at a DPI,
-// measured here with a font made the same way.
-int digitRunWidth(const wchar_t* digits, UINT dpi) {
-    LOGFONTW logical{};
-    logical.lfHeight = -MulDiv(975, static_cast<int>(dpi), 7200);
-    logical.lfWeight = FW_NORMAL;
-    logical.lfCharSet = SHIFTJIS_CHARSET;
-    lstrcpynW(logical.lfFaceName, L"ＭＳ ゴシック", LF_FACESIZE);
-    HFONT font = CreateFontIndirectW(&logical);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, font);
-    SIZE extent{};
-    GetTextExtentPoint32W(screen, digits, lstrlenW(digits), &extent);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(font);
-    return extent.cx;
-}
-
 // The same run as the size field draws it: from its first character to the one after the run.
 int digitRunWidthIn(HWND field, WPARAM length) {
     const auto x = [&](WPARAM index) { return static_cast<short>(LOWORD(send(field, EM_POSFROMCHAR, index))); };
@@ -63,7 +44,7 @@ TEST_F(DpiChange, MovedToA144DpiMonitorTakesTheSuggestedPlaceAndLaysItselfOutAga
 
     app.setSize("12345678");
     const int oldRun = digitRunWidthIn(app.control(IDC_TEXT1), 7);
-    EXPECT_EQ(oldRun, digitRunWidth(L"1234567", oldDpi));
+    EXPECT_EQ(oldRun, textWidth(L"1234567", kWindowFont, oldDpi));
 
     app.announceDpi(kNewDpi, suggested);
 
@@ -82,7 +63,7 @@ TEST_F(DpiChange, MovedToA144DpiMonitorTakesTheSuggestedPlaceAndLaysItselfOutAga
     expectControlsInPlace(app.main(), places.data(), places.size(), kNewDpi);
 
     // The font itself cannot be read from here; its advance can.
-    const int newRun = digitRunWidth(L"1234567", kNewDpi);
+    const int newRun = textWidth(L"1234567", kWindowFont, kNewDpi);
     ASSERT_NE(newRun, oldRun) << "the two fonts cannot be told apart by this run";
     EXPECT_EQ(digitRunWidthIn(app.control(IDC_TEXT1), 7), newRun);
 }

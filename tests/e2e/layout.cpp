@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "driver.h"
@@ -32,6 +33,23 @@ RECT placeIn(HWND parent, HWND child) {
     return rect;
 }
 
+int textWidth(const std::wstring& text, const FontDesign& font, UINT dpi) {
+    LOGFONTW logical{};
+    logical.lfHeight = -MulDiv(font.centiPoints, static_cast<int>(dpi), 7200);
+    logical.lfWeight = FW_NORMAL;
+    logical.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynW(logical.lfFaceName, font.face, LF_FACESIZE);
+    HFONT handle = CreateFontIndirectW(&logical);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(screen, handle);
+    SIZE extent{};
+    GetTextExtentPoint32W(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(handle);
+    return extent.cx;
+}
+
 UINT expectedDpi() {
     wchar_t value[16] = {};
     const DWORD length = GetEnvironmentVariableW(L"TARNVEL_E2E_DPI", value, 16);
@@ -55,7 +73,15 @@ void expectControlsInPlace(HWND window, const ControlPlace* rows, size_t count, 
         const RECT at = placeIn(window, control);
         EXPECT_NEAR(at.left, pixels(row.left, dpi), 1);
         EXPECT_NEAR(at.top, pixels(row.top, dpi), 1);
-        EXPECT_NEAR(at.right - at.left, pixels(row.width, dpi), 1);
+        int width = pixels(row.width, dpi);
+        if (row.oneLine) {
+            const int needed = textWidth(wide(text(control)), *row.oneLine, dpi);
+            RECT client{};
+            GetClientRect(control, &client);
+            EXPECT_GE(client.right, needed) << "the text is cut off";
+            width = std::max(width, needed);
+        }
+        EXPECT_NEAR(at.right - at.left, width, 1);
         EXPECT_NEAR(at.bottom - at.top, pixels(row.height, dpi), 1);
     }
 }

@@ -1,6 +1,7 @@
 // Choosing the source in the open dialog, and what the window shows for it.
 
 #include "fixture.h"
+#include "layout.h"
 
 namespace e2e {
 namespace {
@@ -75,6 +76,12 @@ TEST_F(Selection, SizesUpTo2147483647BytesAreAcceptedAndLargerRefused) {
     app.chooseFile(largest);
     EXPECT_EQ(app.text(IDC_LABEL3), "2147483647Byte");
     EXPECT_EQ(app.text(IDC_LABEL5), "2～2147483");
+    // The longest values fit the boxes as designed, which are never widened for them.
+    for (int id : {IDC_LABEL3, IDC_LABEL5}) {
+        RECT client{};
+        GetClientRect(app.control(id), &client);
+        EXPECT_LE(textWidth(wide(app.text(id)), kWindowFont, windowDpi(app.main())), client.right) << "control " << id;
+    }
 
     const std::wstring tooLarge = scratch / "過大.bin";
     makeSparse(tooLarge, 2147483648LL);

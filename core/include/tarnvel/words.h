@@ -21,6 +21,8 @@ inline constexpr char16_t kSourceSizeLabel[] = u"対象ファイルサイズ";
 inline constexpr char16_t kPermittedRangeLabel[] = u"(指定可能範囲)";
 inline constexpr char16_t kCutSizeLabel[] = u"作成ファイルサイズ指定";
 inline constexpr char16_t kCutSizeUnit[] = u"×1000Byte";
+// Never shown: the name screen readers give the progress bar.
+inline constexpr char16_t kProgressName[] = u"進行状況";
 inline constexpr char16_t kVersionMenu[] = u"バージョン情報";
 inline constexpr char16_t kReadmeMenuItem[] = u"readmeを見る";
 inline constexpr char16_t kAboutMenuItem[] = u"バージョン情報";
