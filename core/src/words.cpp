@@ -25,6 +25,13 @@ std::u16string sourceTooLarge(std::int64_t maxBytes) {
     return u"ファイルが大きすぎます。\n扱えるのは" + decimalText(maxBytes) + u"Byteまでです。";
 }
 
+std::u16string unusableExtension(std::u16string_view output) {
+    return lines({u"作成ファイルの名前が C:\\ の直下のファイル名になりません。", output,
+                  u"作成ファイルの拡張子には選んだファイルの名前の最後の 3～4 文字を使いますが、"
+                  u"そこに \\ / : * ? \" < > | や制御文字があるか、点か空白で終わっています。",
+                  u"ファイル名を .mpg のような拡張子で終わる名前に変えてから、選び直してください。"});
+}
+
 std::u16string cutFailed(std::u16string_view what, std::u16string_view file, std::u16string_view reason) {
     return lines({what, file, reason});
 }

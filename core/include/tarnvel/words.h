@@ -42,6 +42,8 @@ inline constexpr char16_t kNoFileChosen[] = u"ファイルが指定されてい�
 inline constexpr char16_t kNoCutSize[] =
     u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。";
 inline constexpr char16_t kCutSizeOutOfRange[] = u"範囲外の整数が指定されました。";
+// After those three: the output name the source's last characters would give.
+std::u16string unusableExtension(std::u16string_view output);
 
 // The end of a cut.
 inline constexpr char16_t kCutDone[] = u"完了。";
