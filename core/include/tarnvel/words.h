@@ -36,6 +36,9 @@ inline constexpr char16_t kAboutOkButton[] = u"OK";
 std::u16string sourceSize(std::int64_t bytes);
 std::u16string permittedRange(std::int32_t maxBlocks);
 std::u16string sourceTooLarge(std::int64_t maxBytes);
+// A source from the command line that cannot be measured: the path and why.
+std::u16string startSourceUnmeasurable(std::u16string_view path, std::u16string_view reason);
+inline constexpr char16_t kNotAFile[] = u"これはファイルではなく、フォルダーかデバイスです。";
 
 // Cut開始 refused before anything is opened.
 inline constexpr char16_t kNoFileChosen[] = u"ファイルが指定されていません。";
@@ -63,6 +66,8 @@ std::u16string systemReason(std::u16string_view description, std::uint32_t code)
 // When C:\ refuses the output for want of rights.
 std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::u16string_view output);
 std::u16string cannotRestartAsAdministrator(std::u16string_view reason);
+// The same refusal where no restart can help (UAC is off): who can do it.
+std::u16string needsAdministrator(std::u16string_view failure, std::u16string_view output);
 
 // A command line that cannot be read: the argument, why, and the usage.
 inline constexpr char16_t kUnknownOption[] = u"この指定は使えません。";
