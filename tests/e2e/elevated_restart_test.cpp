@@ -61,6 +61,26 @@ protected:
         return box;
     }
 
+    // Presses Cut開始 in the given window and answers what comes: whether it
+    // was a question (then declined) and what it said.
+    static std::pair<Box, bool> refusalOfACut(App& window, const std::string& size) {
+        window.setSize(size);
+        window.clickCut();
+        HWND box = window.waitBox();
+        const Box seen = window.readBox(box);
+        const bool question = GetDlgItem(box, IDNO) != nullptr;
+        PostMessageW(box, WM_COMMAND, question ? IDNO : IDOK, 0);
+        waitUntil([&] { return !IsWindow(box); }, kWaitMs);
+        return {seen, question};
+    }
+
+    static void expectPlainRefusal(const std::pair<Box, bool>& refusal, const std::wstring& output) {
+        const auto& [seen, question] = refusal;
+        expectReport(seen, output, ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(question) << seen.text;
+        EXPECT_EQ(seen.text.find("管理者"), std::string::npos) << seen.text;
+    }
+
     static void answer(HWND box, int button) {
         ASSERT_TRUE(PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0));
         ASSERT_TRUE(waitUntil([&] { return !IsWindow(box); }, kWaitMs)) << "the offer did not close";
@@ -102,6 +122,12 @@ TEST_F(RootNotWritableRestart, AcceptedOfferRestartsWithSourceAndSize) {
     EXPECT_FALSE(exists(kOutputMpg)) << "the restarted Tarnvel cut by itself";
     EXPECT_TRUE(holds(source, bytes));
 
+    // Wine hands the restart the same limited token, as Windows would with
+    // UAC off: refused again, it must say so rather than offer once more.
+    expectPlainRefusal(refusalOfACut(restarted, "3"), kOutputMpg);
+    expectUsable(restarted);
+    EXPECT_EQ(anotherTarnvel(restarted.pid()), nullptr);
+
     ASSERT_TRUE(PostMessageW(restarted.main(), WM_CLOSE, 0, 0));
     EXPECT_TRUE(restarted.waitExit(kWaitMs));
 }
@@ -114,19 +140,22 @@ TEST_F(RootNotWritableRestart, ReadOnlyOutputInTheWayIsReportedPlainly) {
     source = scratch / "前回.old";
     writeBytes(source, bytes);
     app->chooseFile(source);
-    app->setSize("3");
-    app->clickCut();
-    HWND box = app->waitBox();
-    const Box seen = app->readBox(box);
-    const bool question = GetDlgItem(box, IDNO) != nullptr;
-    PostMessageW(box, WM_COMMAND, question ? IDNO : IDOK, 0);
-    waitUntil([&] { return !IsWindow(box); }, kWaitMs);
-
-    expectReport(seen, kEarlierOutput, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(question) << seen.text;
-    EXPECT_EQ(seen.text.find("管理者"), std::string::npos) << seen.text;
+    expectPlainRefusal(refusalOfACut(*app, "3"), kEarlierOutput);
     expectUsable(*app);
     EXPECT_TRUE(holds(kEarlierOutput, earlier));
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+// The marker the offer puts on the new command line is what keeps it from asking again.
+TEST_F(RootNotWritableRestart, AProcessStartedAsTheRestartNeverOffersIt) {
+    source = scratch / "動画クリップ.mpg";
+    writeBytes(source, bytes);
+    App restarted({.arguments = {source, L"--size=3", L"--restarted"}, .rights = App::Rights::Limited});
+    ASSERT_FALSE(restarted.elevated());
+    EXPECT_EQ(restarted.text(IDC_LABEL5), "2～9");
+    expectPlainRefusal(refusalOfACut(restarted, "3"), kOutputMpg);
+    expectUsable(restarted);
+    EXPECT_FALSE(exists(kOutputMpg));
     EXPECT_TRUE(holds(source, bytes));
 }
 
