@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "configuration.h"
+#include "drive_letter.h"
 #include "failure.h"
 
 namespace e2e {
@@ -48,10 +49,10 @@ protected:
 
     // Cuts 3 blocks of a fresh source into C:\tarnvel.mpg and returns the
     // offer, still up, after checking that it is one.
-    HWND cutIntoTheRoot() {
+    HWND cutIntoTheRoot(const std::wstring& chosenAs = {}) {
         source = scratch / "動画クリップ.mpg";
         writeBytes(source, bytes);
-        app->chooseFile(source);
+        app->chooseFile(chosenAs.empty() ? source : chosenAs);
         app->setSize("3");
         app->clickCut();
         HWND box = app->waitBox();
@@ -130,6 +131,24 @@ TEST_F(RootNotWritableRestart, AcceptedOfferRestartsWithSourceAndSize) {
 
     ASSERT_TRUE(PostMessageW(restarted.main(), WM_CLOSE, 0, 0));
     EXPECT_TRUE(restarted.waitExit(kWaitMs));
+}
+
+// An elevated process sees none of the user's SUBST drives: the restart is
+// handed the file's own path.
+TEST_F(RootNotWritableRestart, TheRestartIsHandedTheFilesOwnPath) {
+    writeBytes(scratch / "動画クリップ.mpg", bytes);
+    const SecondLetterForC second(scratch.path().substr(3) + L"\\動画クリップ.mpg");
+    ASSERT_FALSE(second.letter().empty()) << "no second drive letter shows C:\\";
+    const std::wstring alias = second.letter() + scratch.path().substr(2) + L"\\動画クリップ.mpg";
+    answer(cutIntoTheRoot(alias), IDYES);
+
+    HWND window = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (window = anotherTarnvel(app->pid())) != nullptr; }, kWaitMs));
+    App restarted(window);
+    send(restarted.main(), WM_NULL);
+    EXPECT_EQ(restarted.text(IDC_LABEL1), utf8(source));
+    EXPECT_EQ(restarted.text(IDC_LABEL5), "2～9");
+    EXPECT_FALSE(restarted.findBox());
 }
 
 // Administrators cannot write a read-only file either, so there is nothing to offer.
