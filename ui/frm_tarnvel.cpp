@@ -1,7 +1,7 @@
 #include "frm_tarnvel.h"
 
-#include <commctrl.h>
 #include <cderr.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <imm.h>
 
@@ -275,7 +275,7 @@ void frmTarnvel::start(const std::variant<StartOptions, MessageNotice>& argument
 
 Measurement frmTarnvel::chooseSource(const std::u16string& path) {
     setText(hwnd_, IDC_LABEL1, path);
-    const Measurement measurement = measureSource(path);
+    Measurement measurement = measureSource(path);
     const SelectionDisplay display = displayAfterChoosing(measurement);
     setText(hwnd_, IDC_LABEL3, display.sizeText);
     setText(hwnd_, IDC_LABEL5, display.rangeText);

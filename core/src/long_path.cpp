@@ -75,12 +75,12 @@ std::size_t firstComponent(std::u16string_view path, bool unc) {
 }  // namespace
 
 std::u16string longPathForm(std::u16string_view fullPath) {
-    const std::u16string unchanged(fullPath);
-    if (fullPath.size() < kMaxPathUnits || isDeviceForm(fullPath)) return unchanged;
     const bool drive = isDrivePath(fullPath), unc = isUncPath(fullPath);
-    if (!drive && !unc) return unchanged;
-    if (!survivesNormalisation(fullPath, firstComponent(fullPath, unc), true)) return unchanged;
-    return drive ? std::u16string(kExtended) + unchanged : std::u16string(kExtendedUnc) + unchanged.substr(2);
+    if (fullPath.size() < kMaxPathUnits || (!drive && !unc) ||
+        !survivesNormalisation(fullPath, firstComponent(fullPath, unc), true))
+        return std::u16string(fullPath);
+    return drive ? std::u16string(kExtended) + std::u16string(fullPath)
+                 : std::u16string(kExtendedUnc) + std::u16string(fullPath.substr(2));
 }
 
 std::u16string shownPath(std::u16string_view path) {
