@@ -2,23 +2,63 @@
 
 #include <winnetwk.h>
 
+#include <optional>
 #include <vector>
 
 #include "shell_execute.h"
+#include "tarnvel/long_path.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
 
-bool processIsElevated() {
+namespace {
+
+// Missing counts as on, Windows' own default.
+bool uacEnabled() {
+    DWORD value = 1;
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
+                        L"EnableLUA", RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS ||
+           value != 0;
+}
+
+std::optional<std::u16string> finalPathOf(const std::u16string& path) {
+    const std::u16string system = systemPath(path);
+    const UniqueHandle file(CreateFileW(wide(system).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::wstring final(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
+                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (length == 0) return std::nullopt;
+        // Too small: the length asked for includes the terminator.
+        if (length >= final.size()) {
+            final.resize(length);
+            continue;
+        }
+        final.resize(length);
+        return utf16(final);
+    }
+}
+
+}  // namespace
+
+void readElevation(CreateFailureFacts& facts) {
+    facts.uacEnabled = uacEnabled();
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
     const UniqueHandle owned(token);
     TOKEN_ELEVATION elevation{};
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     DWORD size = 0;
-    // Unknown counts as not elevated: the offer is then made, and Windows'
-    // own prompt has the last word.
-    return GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size) &&
-           elevation.TokenIsElevated != 0;
+    // Unknown counts as an unelevated standard user's token: the offer is then
+    // made where UAC is on, and Windows' own prompt has the last word.
+    if (GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+        facts.elevated = elevation.TokenIsElevated != 0;
+    if (GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size))
+        facts.elevationType = static_cast<ElevationType>(type);
 }
 
 std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
@@ -31,8 +71,14 @@ std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
     return info->lpUniversalName ? utf16(info->lpUniversalName) : path;
 }
 
+std::u16string pathForElevatedProcess(const std::u16string& path) {
+    const std::optional<std::u16string> final = finalPathOf(path);
+    return pathAnElevatedProcessSees(final ? shownPath(*final) : path);
+}
+
 SystemError restartElevated(HWND owner, const StartOptions& options) {
-    return shellExecute(owner, L"runas", modulePath(), wide(startCommandLine(options)), SW_SHOWNORMAL);
+    const std::wstring program = wide(pathForElevatedProcess(utf16(modulePath())));
+    return shellExecute(owner, L"runas", program, wide(startCommandLine(options)), SW_SHOWNORMAL);
 }
 
 }  // namespace tarnvel::ui

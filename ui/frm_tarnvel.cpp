@@ -1,5 +1,6 @@
 #include "frm_tarnvel.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 #include <imm.h>
@@ -231,6 +232,13 @@ void frmTarnvel::Command2_Click() {
         // Back in its folder before anything else happens, a box included.
         const CurrentDirectoryGuard keepCurrentDirectory;
         chosen = GetOpenFileNameW(&dialog);
+        // The dialog refuses to start from a name it cannot take (one longer
+        // than it handles): it starts afresh rather than not at all.
+        const DWORD refusal = chosen ? 0 : CommDlgExtendedError();
+        if (previous[0] != L'\0' && (refusal == FNERR_BUFFERTOOSMALL || refusal == FNERR_INVALIDFILENAME)) {
+            std::fill(fileName_.begin(), fileName_.end(), L'\0');
+            chosen = GetOpenFileNameW(&dialog);
+        }
     }
     // A cancelled dialog keeps the earlier name, which is measured again.
     if (!chosen) fileName_ = previous;
@@ -244,11 +252,16 @@ void frmTarnvel::onDropFiles(HDROP drop) {
     if (const std::optional<std::wstring> path = files.first()) takePath(*path);
 }
 
-void frmTarnvel::takePath(const std::wstring& path) {
-    if (path.size() >= fileName_.size()) return;
+Measurement frmTarnvel::takePath(const std::wstring& path) {
+    if (path.size() >= fileName_.size()) {
+        Measurement tooLong;
+        tooLong.info.path = utf16(path);
+        tooLong.error = ERROR_FILENAME_EXCED_RANGE;
+        return tooLong;
+    }
     // The next open dialog starts from this file, as after choosing it there.
     std::fill(std::copy(path.begin(), path.end(), fileName_.begin()), fileName_.end(), L'\0');
-    chooseSource(utf16(path));
+    return chooseSource(utf16(path));
 }
 
 void frmTarnvel::start(const std::variant<StartOptions, MessageNotice>& arguments) {
@@ -257,17 +270,22 @@ void frmTarnvel::start(const std::variant<StartOptions, MessageNotice>& argument
         return;
     }
     const auto& options = std::get<StartOptions>(arguments);
+    restarted_ = options.restarted;
     setText(hwnd_, IDC_TEXT1, options.sizeText);
-    if (!options.sourcePath.empty()) takePath(wide(options.sourcePath));
+    if (options.sourcePath.empty()) return;
+    // No dialog was seen to fail, so a source that cannot be measured is named.
+    if (const auto notice = startSourceNotice(takePath(wide(options.sourcePath)))) showNotice(hwnd_, *notice);
 }
 
-void frmTarnvel::chooseSource(const std::u16string& path) {
+Measurement frmTarnvel::chooseSource(const std::u16string& path) {
     setText(hwnd_, IDC_LABEL1, path);
-    const SelectionDisplay display = displayAfterChoosing(measureSource(path));
+    Measurement measurement = measureSource(path);
+    const SelectionDisplay display = displayAfterChoosing(measurement);
     setText(hwnd_, IDC_LABEL3, display.sizeText);
     setText(hwnd_, IDC_LABEL5, display.rangeText);
     selection_ = display.state;
     if (display.notice) showNotice(hwnd_, *display.notice);
+    return measurement;
 }
 
 void frmTarnvel::Command1_Click() {
@@ -289,17 +307,21 @@ void frmTarnvel::Command1_Click() {
 }
 
 bool frmTarnvel::reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output) {
-    const CreateFailureFacts facts{outcome.end, outcome.error, processIsElevated(), folderOrReadOnlyAt(output)};
-    if (!offersElevatedRestart(facts)) {
-        showNotice(hwnd_, outcome.notice);
-        return false;
+    CreateFailureFacts facts{outcome.end, outcome.error};
+    facts.restarted = restarted_;
+    facts.obstacleAtOutput = folderOrReadOnlyAt(output);
+    readElevation(facts);
+    switch (rightsAdviceFor(facts)) {
+    case RightsAdvice::None: showNotice(hwnd_, outcome.notice); return false;
+    case RightsAdvice::NeedsAdministrator: showNotice(hwnd_, needsAdministratorNotice(outcome, output)); return false;
+    case RightsAdvice::OfferRestart: break;
     }
     const std::wstring question = wide(elevatedRestartQuestion(outcome, output));
     if (MessageBoxW(hwnd_, question.c_str(), wide(words::kErrorTitle).c_str(), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
         return false;
 
     // What validation accepted, so the new window starts from the same request.
-    const StartOptions carried{pathAnElevatedProcessSees(request.sourcePath), decimalText(request.blocks)};
+    const StartOptions carried{pathForElevatedProcess(request.sourcePath), decimalText(request.blocks), true};
     const SystemError error = restartElevated(hwnd_, carried);
     // Declining Windows' prompt is an answer, not a failure.
     if (error != kNoError && error != ERROR_CANCELLED)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "progress_bar.h"
+#include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_types.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/start_options.h"
@@ -42,9 +43,9 @@ private:
     void restoreFocus();
     void onDropFiles(HDROP drop);
     // The dialog and a drop both end here, so a file is taken the same way whichever chose it.
-    void chooseSource(const std::u16string& path);
+    Measurement chooseSource(const std::u16string& path);
     // A path from outside the dialog (a drop, the command line) becomes its file name too.
-    void takePath(const std::wstring& path);
+    Measurement takePath(const std::wstring& path);
     // True when Tarnvel has started again as administrator to retry.
     bool reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output);
 
@@ -67,6 +68,8 @@ private:
     HWND focusBeforeCut_ = nullptr;
     HWND focusWhileInactive_ = nullptr;
     bool closeRequested_ = false;
+    // Started by an offer to restart as administrator, which is then not made again.
+    bool restarted_ = false;
 };
 
 }  // namespace tarnvel::ui

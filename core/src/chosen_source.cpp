@@ -1,10 +1,7 @@
 #include "tarnvel/chosen_source.h"
 #include "tarnvel/words.h"
 
-#include <filesystem>
-#include <system_error>
-
-#include "tarnvel/text.h"
+#include "tarnvel/file_io.h"
 
 namespace tarnvel {
 
@@ -20,15 +17,15 @@ Measurement measureSource(std::u16string_view path) {
     result.info.path = std::u16string(path);
     if (path.empty()) return result;
 
-    std::error_code error;
-    std::uintmax_t size = 0;
-    try {
-        size = std::filesystem::file_size(toPath(path), error);
-    } catch (const std::exception&) {
-        return result;  // a name the platform cannot even spell
+    const FileFacts facts = inspectFile(path);
+    result.error = facts.error;
+    if (facts.error) return result;
+    if (!facts.regularFile) {
+        result.outcome = MeasureOutcome::NotAFile;
+        return result;
     }
-    if (error) return result;
-    if (size > static_cast<std::uintmax_t>(kMaxSourceBytes)) {
+    const std::uint64_t size = facts.bytes;
+    if (size > static_cast<std::uint64_t>(kMaxSourceBytes)) {
         result.outcome = MeasureOutcome::TooLarge;
         return result;
     }
@@ -47,6 +44,18 @@ MessageNotice tooLargeNotice() {
     return {words::sourceTooLarge(kMaxSourceBytes), NoticeIcon::Exclamation, words::kErrorTitle};
 }
 
+std::optional<MessageNotice> startSourceNotice(const Measurement& measurement) {
+    std::u16string reason;
+    switch (measurement.outcome) {
+    case MeasureOutcome::Unreadable: reason = systemErrorText(measurement.error); break;
+    case MeasureOutcome::NotAFile: reason = words::kNotAFile; break;
+    case MeasureOutcome::Measured:
+    case MeasureOutcome::TooLarge: return std::nullopt;  // the latter has its own notice
+    }
+    return MessageNotice{words::startSourceUnmeasurable(measurement.info.path, reason), NoticeIcon::Exclamation,
+                         words::kErrorTitle};
+}
+
 SelectionDisplay displayAfterChoosing(const Measurement& measurement) {
     SelectionDisplay display;
     switch (measurement.outcome) {
@@ -56,7 +65,8 @@ SelectionDisplay displayAfterChoosing(const Measurement& measurement) {
         display.state = {measurement.info.lngMaxBlocks, measurement.info.strExt};
         break;
     case MeasureOutcome::TooLarge: display.notice = tooLargeNotice(); break;
-    case MeasureOutcome::Unreadable: break;
+    case MeasureOutcome::Unreadable:
+    case MeasureOutcome::NotAFile: break;
     }
     return display;
 }

@@ -1,16 +1,22 @@
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/words.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
+
+#include "tarnvel/head_cut.h"
 
 namespace tarnvel {
 
 namespace {
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Windows' characters that no file name may hold.
+constexpr std::u16string_view kNotInFileNames = u"\\/:*?\"<>|";
 
 }  // namespace
 
@@ -19,6 +25,16 @@ MessageNotice noFileNotice() { return {words::kNoFileChosen, NoticeIcon::Exclama
 MessageNotice noSizeNotice() { return {words::kNoCutSize, NoticeIcon::Exclamation, words::kErrorTitle}; }
 
 MessageNotice outOfRangeNotice() { return {words::kCutSizeOutOfRange, NoticeIcon::Exclamation, words::kErrorTitle}; }
+
+MessageNotice unusableExtensionNotice(std::u16string_view strExt) {
+    return {words::unusableExtension(outputPathFor(strExt)), NoticeIcon::Exclamation, words::kErrorTitle};
+}
+
+bool extensionKeepsOutputInRoot(std::u16string_view strExt) {
+    if (strExt.empty() || strExt.back() == u'.' || strExt.back() == u' ') return false;
+    return std::none_of(strExt.begin(), strExt.end(),
+                        [](char16_t c) { return c < 0x20 || kNotInFileNames.find(c) != std::u16string_view::npos; });
+}
 
 double readSizeValue(std::u16string_view text) {
     std::string number;
@@ -55,6 +71,8 @@ std::variant<CutRequest, MessageNotice> validateCutRequest(std::u16string_view p
 
     const double value = readSizeValue(text);
     if (value > static_cast<double>(lngMaxBlocks) || value < 2) return outOfRangeNotice();
+
+    if (!extensionKeepsOutputInRoot(strExt)) return unusableExtensionNotice(strExt);
 
     return CutRequest{std::u16string(path), value, roundHalfToEven(value), std::u16string(strExt)};
 }

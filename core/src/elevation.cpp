@@ -3,13 +3,20 @@
 
 namespace tarnvel {
 
-bool offersElevatedRestart(const CreateFailureFacts& facts) {
+RightsAdvice rightsAdviceFor(const CreateFailureFacts& facts) {
     const bool rightsMissing = facts.error == kAccessDenied || facts.error == kPrivilegeNotHeld;
-    return facts.end == CutEnd::CreateOutput && rightsMissing && !facts.elevated && !facts.obstacleAtOutput;
+    if (facts.end != CutEnd::CreateOutput || !rightsMissing || facts.obstacleAtOutput) return RightsAdvice::None;
+    if (facts.elevated || facts.elevationType == ElevationType::Full || facts.restarted) return RightsAdvice::None;
+    if (facts.elevationType == ElevationType::Limited || facts.uacEnabled) return RightsAdvice::OfferRestart;
+    return RightsAdvice::NeedsAdministrator;
 }
 
 std::u16string elevatedRestartQuestion(const CutOutcome& outcome, std::u16string_view outputPath) {
     return words::restartAsAdministratorQuestion(outcome.notice.prompt, outputPath);
+}
+
+MessageNotice needsAdministratorNotice(const CutOutcome& outcome, std::u16string_view outputPath) {
+    return {words::needsAdministrator(outcome.notice.prompt, outputPath), NoticeIcon::Exclamation, words::kErrorTitle};
 }
 
 }  // namespace tarnvel

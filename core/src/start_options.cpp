@@ -8,6 +8,7 @@ namespace tarnvel {
 namespace {
 
 constexpr std::u16string_view kSizeOption = u"--size=";
+constexpr std::u16string_view kRestartedOption = u"--restarted";
 
 bool allDigits(std::u16string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
@@ -25,6 +26,10 @@ std::variant<StartOptions, MessageNotice> readStartArguments(std::span<const std
     for (const std::u16string& argument : arguments) {
         if (!argument.starts_with(u"--")) {
             if (options.sourcePath.empty()) options.sourcePath = argument;
+            continue;
+        }
+        if (argument == kRestartedOption) {
+            options.restarted = true;
             continue;
         }
         if (!argument.starts_with(kSizeOption)) return unreadable(argument, words::kUnknownOption);
@@ -61,6 +66,10 @@ std::u16string startCommandLine(const StartOptions& options) {
     if (!options.sizeText.empty()) {
         if (!line.empty()) line += u' ';
         line += quoteArgument(std::u16string(kSizeOption) + options.sizeText);
+    }
+    if (options.restarted) {
+        if (!line.empty()) line += u' ';
+        line += kRestartedOption;
     }
     return line;
 }

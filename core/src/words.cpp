@@ -25,6 +25,18 @@ std::u16string sourceTooLarge(std::int64_t maxBytes) {
     return u"ファイルが大きすぎます。\n扱えるのは " + decimalText(maxBytes) + u"Byte までです。";
 }
 
+std::u16string startSourceUnmeasurable(std::u16string_view path, std::u16string_view reason) {
+    return lines({u"起動時に指定されたファイルを調べられません。", path, reason,
+                  u"ファイルがあるか、開けるかを確かめて、「ファイル指定」で選び直してください。"});
+}
+
+std::u16string unusableExtension(std::u16string_view output) {
+    return lines({u"作成ファイルの名前が C:\\ の直下のファイル名になりません。", output,
+                  u"作成ファイルの拡張子には選んだファイルの名前の最後の 3～4 文字を使いますが、"
+                  u"そこに \\ / : * ? \" < > | や制御文字があるか、点か空白で終わっています。",
+                  u"ファイル名を .mpg のような拡張子で終わる名前に変えてから、選び直してください。"});
+}
+
 std::u16string adviceText(Advice next) {
     switch (next) {
     case Advice::MoveWhatIsInTheWay:
@@ -83,6 +95,12 @@ std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::
 
 std::u16string cannotRestartAsAdministrator(std::u16string_view reason) {
     return lines({u"Tarnvel を管理者として起動できません。", reason});
+}
+
+std::u16string needsAdministrator(std::u16string_view failure, std::u16string_view output) {
+    return std::u16string(failure) + u"\n\n" + std::u16string(output) +
+           u" を作るには、C:\\ の直下にファイルを作成する管理者の権限が必要です。\n"
+           u"管理者のアカウントで Windows にサインインしてから、Tarnvel を起動し直してください。";
 }
 
 std::u16string commandLineUnreadable(std::u16string_view argument, std::u16string_view why) {

@@ -4,6 +4,14 @@
 #include "tarnvel/words.h"
 #include "test_files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+
+#include <cerrno>
+#endif
+
 namespace tarnvel {
 namespace {
 
@@ -58,15 +66,44 @@ TEST(Measurement, ExtensionIsTheLastThreeOrFourCodeUnits) {
     for (const auto& [path, ext] : cases) EXPECT_EQ(extensionFor(path), ext) << narrow(path);
 }
 
+// Only a regular file has a length to cut; the rest fail, and from the
+// command line they are named with the reason.
 TEST(Measurement, UnmeasurablePathsFailWithoutTexts) {
     ScratchFolder folder;
-    const std::u16string paths[] = {u"", pathText(folder / u"missing.mpg"), pathText(folder.path())};
-    for (const auto& path : paths) {
+    const std::u16string missing = pathText(folder / u"missing.mpg");
+#ifdef _WIN32
+    const std::u16string device = u"NUL", pipe = u"\\\\.\\pipe\\tarnvel-measured";
+    const HANDLE server = CreateNamedPipeW(reinterpret_cast<const wchar_t*>(pipe.c_str()), PIPE_ACCESS_INBOUND,
+                                           PIPE_TYPE_BYTE, PIPE_UNLIMITED_INSTANCES, 0, 0, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE) << GetLastError();
+#else
+    const std::u16string device = u"/dev/null", pipe = pathText(folder / u"fifo");
+    ASSERT_EQ(::mkfifo(narrow(pipe).c_str(), 0600), 0) << errno;
+#endif
+    const std::pair<std::u16string, MeasureOutcome> cases[] = {
+        {u"", MeasureOutcome::Unreadable},
+        {missing, MeasureOutcome::Unreadable},
+        {pathText(folder.path()), MeasureOutcome::NotAFile},
+        {device, MeasureOutcome::NotAFile},
+        {pipe, MeasureOutcome::NotAFile},
+    };
+    for (const auto& [path, outcome] : cases) {
         const Measurement result = measureSource(path);
-        EXPECT_EQ(result.outcome, MeasureOutcome::Unreadable) << narrow(path);
+        EXPECT_EQ(result.outcome, outcome) << narrow(path);
         EXPECT_EQ(result.info.path, path);
         EXPECT_TRUE(result.info.sizeText.empty());
+        EXPECT_EQ(result.error != kNoError, outcome == MeasureOutcome::Unreadable && !path.empty()) << narrow(path);
+        const auto notice = startSourceNotice(result);
+        ASSERT_TRUE(notice) << narrow(path);
+        const std::u16string reason =
+            outcome == MeasureOutcome::NotAFile ? words::kNotAFile : systemErrorText(result.error);
+        EXPECT_EQ(notice->prompt, words::startSourceUnmeasurable(path, reason));
+        EXPECT_NE(notice->prompt.find(u"\n" + path + u"\n" + reason + u"\n"), std::u16string::npos);
+        EXPECT_EQ(notice->shownTitle(), words::kErrorTitle);
     }
+#ifdef _WIN32
+    CloseHandle(server);
+#endif
 }
 
 TEST(Measurement, RemeasuringAGrownFileShowsTheNewSize) {
@@ -78,6 +115,23 @@ TEST(Measurement, RemeasuringAGrownFileShowsTheNewSize) {
     const Measurement again = measureSource(pathText(path));
     EXPECT_EQ(again.info.lngMaxBlocks, 7);
     EXPECT_EQ(again.info.sizeText, u"7100Byte");
+}
+
+// A recording: another descriptor keeps writing while the file is measured.
+TEST(Measurement, AFileStillBeingWrittenIsMeasuredAtItsPresentLength) {
+    ScratchFolder folder;
+    const auto path = folder / u"recording.ts";
+    std::ofstream writer(path, std::ios::binary);
+    const std::vector<char> chunk = testing::patternBytes(1700);
+    for (std::int32_t written = 1700; written <= 6800; written += 1700) {
+        writer.write(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        writer.flush();
+        ASSERT_TRUE(writer.good());
+        const Measurement result = measureSource(pathText(path));
+        ASSERT_EQ(result.outcome, MeasureOutcome::Measured) << written;
+        EXPECT_EQ(result.info.sizeBytes, written);
+        EXPECT_EQ(startSourceNotice(result), std::nullopt);
+    }
 }
 
 TEST(Measurement, JapaneseAndNonBmpNamesAreMeasured) {
@@ -119,7 +173,7 @@ Measurement pathOnly(MeasureOutcome outcome, std::u16string path) {
 }
 
 TEST(Selection, WhatTheWindowKeepsAfterAChoice) {
-    Measurement measured{MeasureOutcome::Measured, {u"C:\\a.mpg", 12345, 12, u"mpg", u"12345Byte", u"2～12"}};
+    Measurement measured{MeasureOutcome::Measured, kNoError, {u"C:\\a.mpg", 12345, 12, u"mpg", u"12345Byte", u"2～12"}};
     const SelectionDisplay shown = displayAfterChoosing(measured);
     EXPECT_EQ(shown.sizeText, u"12345Byte");
     EXPECT_EQ(shown.rangeText, u"2～12");

@@ -31,6 +31,8 @@ TEST(StartArguments, TakeTheFirstSourceAndOneSize) {
         {{u"--size=007", u"D:\\a b\\c.ts"}, {u"D:\\a b\\c.ts", u"007"}},
         {{u"D:\\first.ts", u"D:\\second.ts", u"--size=2"}, {u"D:\\first.ts", u"2"}},
         {{u"", u"D:\\after-empty.ts"}, {u"D:\\after-empty.ts", u""}},
+        {{u"D:\\a.ts", u"--size=4", u"--restarted"}, {u"D:\\a.ts", u"4", true}},
+        {{u"--restarted"}, {u"", u"", true}},
     };
     for (const Case& c : cases) {
         const auto read = readStartArguments(c.arguments);
@@ -47,6 +49,7 @@ TEST(StartArguments, AnUnreadableLineIsRefusedWholeWithItsArgument) {
         {u"--size=-3"},
         {u"--size=5", u"--size=6"},
         {u"C:\\clip.mpg", u"--verbose"},
+        {u"--restarted=1"},
     };
     for (const auto& arguments : cases) {
         const auto read = readStartArguments(arguments);
@@ -72,7 +75,8 @@ TEST(StartArguments, QuotingSurvivesWindowsSplitting) {
 #ifdef _WIN32
     // The restart's line must come back as the same options through the
     // system's own splitting.
-    const StartOptions options{u"C:\\動画 フォルダ\\clip\\\"x\\.mpg", u"1234"};
+    const StartOptions options{u"C:\\動画 フォルダ\\clip\\\"x\\.mpg", u"1234", true};
+    EXPECT_TRUE(startCommandLine(options).ends_with(u" --restarted"));
     const std::u16string line = u"Tarnvel.exe " + startCommandLine(options);
     int count = 0;
     wchar_t** split = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(line.c_str()), &count);
@@ -86,27 +90,53 @@ TEST(StartArguments, QuotingSurvivesWindowsSplitting) {
 #endif
 }
 
-TEST(ElevatedRestart, IsOfferedOnlyWhenRightsAreWhatIsMissing) {
+TEST(ElevatedRestart, IsOfferedOnlyWhereItCanHelpAndNeverTwice) {
+    using enum ElevationType;
+    using enum RightsAdvice;
+    const CutEnd create = CutEnd::CreateOutput;
     struct Case {
-        CreateFailureFacts facts;
-        bool offered;
+        CreateFailureFacts facts;  // end, error, type, elevated, UAC, restarted, obstacle
+        RightsAdvice advice;
     };
     const Case cases[] = {
-        {{CutEnd::CreateOutput, kAccessDenied, false, false}, true},
-        {{CutEnd::CreateOutput, kPrivilegeNotHeld, false, false}, true},
-        {{CutEnd::CreateOutput, kAccessDenied, true, false}, false},  // already administrator
-        {{CutEnd::CreateOutput, kAccessDenied, false, true}, false},  // read-only file or folder there
-        {{CutEnd::CreateOutput, 32, false, false}, false},            // in use by another program
-        {{CutEnd::CreateOutput, 3, false, false}, false},             // no such folder
-        {{CutEnd::Write, 112, false, false}, false},                  // disk full
-        {{CutEnd::Write, kAccessDenied, false, false}, false},        // rights were there at creation
-        {{CutEnd::OpenSource, kAccessDenied, false, false}, false},   // the source, not C:\ .
-        {{CutEnd::Done, kNoError, false, false}, false},
+        {{create, kAccessDenied, Limited, false, true, false, false}, OfferRestart},
+        {{create, kPrivilegeNotHeld, Limited, false, true, false, false}, OfferRestart},
+        {{create, kAccessDenied, Default, false, true, false, false},
+         OfferRestart},  // a standard user: Windows asks for an administrator
+        {{create, kAccessDenied, Default, false, false, false, false}, NeedsAdministrator},  // UAC off: no prompt
+        {{create, kPrivilegeNotHeld, Default, false, false, false, false}, NeedsAdministrator},
+        {{create, kAccessDenied, Limited, false, true, true, false}, None},  // restarted already
+        {{create, kAccessDenied, Default, false, true, true, false}, None},
+        {{create, kAccessDenied, Default, false, false, true, false}, None},
+        {{create, kAccessDenied, Full, true, true, false, false}, None},  // already administrator
+        {{create, kAccessDenied, Full, true, true, true, false}, None},
+        {{create, kAccessDenied, Default, true, false, false, false}, None},  // an administrator with UAC off
+        {{create, kAccessDenied, Default, true, true, false, false}, None},   // the built-in Administrator
+        {{create, kAccessDenied, Limited, false, true, false, true}, None},   // read-only file or folder there
+        {{create, kAccessDenied, Default, false, false, false, true}, None},
+        {{create, 32, Limited, false, true, false, false}, None},  // in use by another program
+        {{create, 3, Limited, false, true, false, false}, None},   // no such folder
+        {{create, 3, Default, false, false, false, false}, None},
+        {{CutEnd::Write, 112, Limited, false, true, false, false}, None},            // disk full
+        {{CutEnd::Write, kAccessDenied, Limited, false, true, false, false}, None},  // rights were there at creation
+        {{CutEnd::OpenSource, kAccessDenied, Limited, false, true, false, false}, None},  // the source, not C:\ .
+        {{CutEnd::OpenSource, kAccessDenied, Default, false, false, false, false}, None},
+        {{CutEnd::Done, kNoError, Limited, false, true, false, false}, None},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(offersElevatedRestart(c.facts), c.offered)
-            << "end " << static_cast<int>(c.facts.end) << ", error " << c.facts.error << ", elevated "
-            << c.facts.elevated << ", obstacle " << c.facts.obstacleAtOutput;
+    for (const Case& c : cases) {
+        const CreateFailureFacts& f = c.facts;
+        EXPECT_EQ(rightsAdviceFor(f), c.advice)
+            << "end " << static_cast<int>(f.end) << ", error " << f.error << ", type "
+            << static_cast<int>(f.elevationType) << ", elevated " << f.elevated << ", UAC " << f.uacEnabled
+            << ", restarted " << f.restarted << ", obstacle " << f.obstacleAtOutput;
+    }
+
+    const CutOutcome refused{
+        {u"出力ファイルを作成できません。", NoticeIcon::Exclamation, words::kErrorTitle}, create, kAccessDenied};
+    const MessageNotice notice = needsAdministratorNotice(refused, u"C:\\tarnvel.mpg");
+    EXPECT_TRUE(notice.prompt.starts_with(refused.notice.prompt + u"\n\nC:\\tarnvel.mpg を作るには"));
+    EXPECT_EQ(notice.prompt.find(u"起動し直しますか"), std::u16string::npos) << "no offer without a restart";
+    EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/words.h"
 
@@ -77,6 +78,52 @@ TEST(Validation, AcceptedRequestsCarryTheirBlocks) {
         EXPECT_EQ(request.value, readSizeValue(c.text));
         EXPECT_EQ(request.sourcePath, u"C:\\d\\clip.mpg");
         EXPECT_EQ(request.strExt, u"mpg");
+    }
+}
+
+TEST(Validation, AnExtensionThatWouldLeaveTheRootIsRefusedLast) {
+    const std::pair<std::u16string, bool> cases[] = {
+        {u"C:\\data\\movie.mpg", true},
+        {u"C:\\data\\photo.jpeg", true},
+        {u"C:\\data\\notes.gz", true},
+        {u"C:\\data\\README", true},
+        {u"C:\\動画\\映像.動画", true},
+        {u"D:\\x\\a..ab", true},  // C:\tarnvel..ab is still one name
+        {u"D:\\video\\abc", false},
+        {u"C:\\x\\ab", false},
+        {u"D:/video/abc", false},
+        {u"D:\\clip.mpg:ab", false},
+        {u"D:\\v\\a*bc", false},
+        {u"D:\\v\\a?bc", false},
+        {u"D:\\v\\a\"bc", false},
+        {u"D:\\v\\a<bc", false},
+        {u"D:\\v\\a>bc", false},
+        {u"D:\\v\\a|bc", false},
+        {u"D:\\v\\ab\tc", false},
+        {u"D:\\v\\ab\x1F"
+         u"c",
+         false},
+        {u"D:\\v\\clip.", false},
+        {u"D:\\v\\clip ", false},
+        {u"D:\\v\\a....", false},
+    };
+    for (const auto& [path, usable] : cases) {
+        const std::u16string ext = extensionFor(path);
+        EXPECT_EQ(extensionKeepsOutputInRoot(ext), usable) << narrow(path);
+        const auto result = validateCutRequest(path, u"5", 3456, ext);
+        if (usable) {
+            EXPECT_TRUE(std::holds_alternative<CutRequest>(result)) << narrow(path);
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<MessageNotice>(result)) << narrow(path);
+        const MessageNotice& notice = std::get<MessageNotice>(result);
+        EXPECT_EQ(notice, unusableExtensionNotice(ext));
+        EXPECT_NE(notice.prompt.find(u"C:\\tarnvel." + ext + u"\n"), std::u16string::npos) << narrow(notice.prompt);
+        EXPECT_EQ(notice.shownTitle(), words::kErrorTitle);
+        // The three checks keep their messages and their order.
+        EXPECT_EQ(std::get<MessageNotice>(validateCutRequest(u"", u"5", 3456, ext)), noFileNotice());
+        EXPECT_EQ(std::get<MessageNotice>(validateCutRequest(path, u"", 3456, ext)), noSizeNotice());
+        EXPECT_EQ(std::get<MessageNotice>(validateCutRequest(path, u"9999", 3456, ext)), outOfRangeNotice());
     }
 }
 

@@ -1,7 +1,7 @@
 // Started with a file and a size: dropped on the program's icon, sent from
 // Explorer's 「送る」, or restarted as administrator.
 
-#include "fixture.h"
+#include "failure.h"
 
 namespace e2e {
 namespace {
@@ -42,6 +42,37 @@ TEST_F(CommandLine, ARelativeFileIsTakenFromTheCurrentFolderAndFurtherFilesAreIg
     EXPECT_EQ(app.text(IDC_LABEL5), "2～3");
     EXPECT_EQ(app.text(IDC_TEXT1), "");
     expectIdle(app);
+}
+
+// Unlike the dialog's, a failure here would otherwise go unseen: the window
+// would open with empty labels and the first press say the size is out of range.
+TEST_F(CommandLine, ASourceThatCannotBeMeasuredIsNamedAndTheWindowStillWorks) {
+    const std::wstring folder = scratch / "フォルダ.mpg";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::pair<std::wstring, std::string> cases[] = {
+        {scratch / "消えた.mpg", numberedReason(ERROR_FILE_NOT_FOUND)},
+        {scratch / "無いフォルダ\\動画.mpg", numberedReason(ERROR_PATH_NOT_FOUND)},
+        {folder, "これはファイルではなく、フォルダーかデバイスです。"},
+    };
+    const std::wstring source = scratch / "動画.mpg";
+    writeBytes(source, pattern(5000));
+    for (const auto& [path, reason] : cases) {
+        SCOPED_TRACE(utf8(path));
+        App app({.arguments = {path, L"--size=5"}});
+        EXPECT_EQ(app.dismissBox(),
+                  (Box{"エラー",
+                       "起動時に指定されたファイルを調べられません。\n" + utf8(path) + "\n" + reason +
+                           "\nファイルがあるか、開けるかを確かめて、「ファイル指定」で選び直してください。",
+                       true}));
+        EXPECT_EQ(app.text(IDC_LABEL1), utf8(path));
+        EXPECT_EQ(app.text(IDC_LABEL3), "");
+        EXPECT_EQ(app.text(IDC_TEXT1), "5");
+        expectIdle(app);
+        app.chooseFile(source);
+        EXPECT_EQ(app.cut("5"), kDone);
+        EXPECT_TRUE(holdsHead(kOutputMpg, pattern(5000), 5000));
+        removePath(kOutputMpg);
+    }
 }
 
 TEST_F(CommandLine, AMalformedLineIsExplainedAndTheWindowStillWorks) {

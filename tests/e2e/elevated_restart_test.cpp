@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "configuration.h"
+#include "drive_letter.h"
 #include "failure.h"
 
 namespace e2e {
@@ -48,10 +49,10 @@ protected:
 
     // Cuts 3 blocks of a fresh source into C:\tarnvel.mpg and returns the
     // offer, still up, after checking that it is one.
-    HWND cutIntoTheRoot() {
+    HWND cutIntoTheRoot(const std::wstring& chosenAs = {}) {
         source = scratch / "動画クリップ.mpg";
         writeBytes(source, bytes);
-        app->chooseFile(source);
+        app->chooseFile(chosenAs.empty() ? source : chosenAs);
         app->setSize("3");
         app->clickCut();
         HWND box = app->waitBox();
@@ -59,6 +60,26 @@ protected:
         EXPECT_TRUE(GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO) && !GetDlgItem(box, IDOK))
             << "the offer should be a yes/no question";
         return box;
+    }
+
+    // Presses Cut開始 in the given window and answers what comes: whether it
+    // was a question (then declined) and what it said.
+    static std::pair<Box, bool> refusalOfACut(App& window, const std::string& size) {
+        window.setSize(size);
+        window.clickCut();
+        HWND box = window.waitBox();
+        const Box seen = window.readBox(box);
+        const bool question = GetDlgItem(box, IDNO) != nullptr;
+        PostMessageW(box, WM_COMMAND, question ? IDNO : IDOK, 0);
+        waitUntil([&] { return !IsWindow(box); }, kWaitMs);
+        return {seen, question};
+    }
+
+    static void expectPlainRefusal(const std::pair<Box, bool>& refusal, const std::wstring& output) {
+        const auto& [seen, question] = refusal;
+        expectReport(seen, output, ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(question) << seen.text;
+        EXPECT_EQ(seen.text.find("管理者"), std::string::npos) << seen.text;
     }
 
     static void answer(HWND box, int button) {
@@ -102,8 +123,32 @@ TEST_F(RootNotWritableRestart, AcceptedOfferRestartsWithSourceAndSize) {
     EXPECT_FALSE(exists(kOutputMpg)) << "the restarted Tarnvel cut by itself";
     EXPECT_TRUE(holds(source, bytes));
 
+    // Wine hands the restart the same limited token, as Windows would with
+    // UAC off: refused again, it must say so rather than offer once more.
+    expectPlainRefusal(refusalOfACut(restarted, "3"), kOutputMpg);
+    expectUsable(restarted);
+    EXPECT_EQ(anotherTarnvel(restarted.pid()), nullptr);
+
     ASSERT_TRUE(PostMessageW(restarted.main(), WM_CLOSE, 0, 0));
     EXPECT_TRUE(restarted.waitExit(kWaitMs));
+}
+
+// An elevated process sees none of the user's SUBST drives: the restart is
+// handed the file's own path.
+TEST_F(RootNotWritableRestart, TheRestartIsHandedTheFilesOwnPath) {
+    writeBytes(scratch / "動画クリップ.mpg", bytes);
+    const SecondLetterForC second(scratch.path().substr(3) + L"\\動画クリップ.mpg");
+    ASSERT_FALSE(second.letter().empty()) << "no second drive letter shows C:\\";
+    const std::wstring alias = second.letter() + scratch.path().substr(2) + L"\\動画クリップ.mpg";
+    answer(cutIntoTheRoot(alias), IDYES);
+
+    HWND window = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (window = anotherTarnvel(app->pid())) != nullptr; }, kWaitMs));
+    App restarted(window);
+    send(restarted.main(), WM_NULL);
+    EXPECT_EQ(restarted.text(IDC_LABEL1), utf8(source));
+    EXPECT_EQ(restarted.text(IDC_LABEL5), "2～9");
+    EXPECT_FALSE(restarted.findBox());
 }
 
 // Administrators cannot write a read-only file either, so there is nothing to offer.
@@ -114,20 +159,24 @@ TEST_F(RootNotWritableRestart, ReadOnlyOutputInTheWayIsReportedPlainly) {
     source = scratch / "前回.old";
     writeBytes(source, bytes);
     app->chooseFile(source);
-    app->setSize("3");
-    app->clickCut();
-    HWND box = app->waitBox();
-    const Box seen = app->readBox(box);
-    const bool question = GetDlgItem(box, IDNO) != nullptr;
-    PostMessageW(box, WM_COMMAND, question ? IDNO : IDOK, 0);
-    waitUntil([&] { return !IsWindow(box); }, kWaitMs);
-
-    expectReport(seen, kEarlierOutput, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(question) << seen.text;
-    EXPECT_EQ(seen.text.find("管理者"), std::string::npos) << seen.text;
-    EXPECT_NE(seen.text.find(kMoveWhatIsInTheWay), std::string::npos) << seen.text;
+    const auto refusal = refusalOfACut(*app, "3");
+    expectPlainRefusal(refusal, kEarlierOutput);
+    EXPECT_NE(refusal.first.text.find(kMoveWhatIsInTheWay), std::string::npos) << refusal.first.text;
     expectUsable(*app);
     EXPECT_TRUE(holds(kEarlierOutput, earlier));
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+// The marker the offer puts on the new command line is what keeps it from asking again.
+TEST_F(RootNotWritableRestart, AProcessStartedAsTheRestartNeverOffersIt) {
+    source = scratch / "動画クリップ.mpg";
+    writeBytes(source, bytes);
+    App restarted({.arguments = {source, L"--size=3", L"--restarted"}, .rights = App::Rights::Limited});
+    ASSERT_FALSE(restarted.elevated());
+    EXPECT_EQ(restarted.text(IDC_LABEL5), "2～9");
+    expectPlainRefusal(refusalOfACut(restarted, "3"), kOutputMpg);
+    expectUsable(restarted);
+    EXPECT_FALSE(exists(kOutputMpg));
     EXPECT_TRUE(holds(source, bytes));
 }
 

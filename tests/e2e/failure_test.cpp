@@ -27,17 +27,54 @@ TEST_F(Failure, OutputHeldOpenByAnotherProgram) {
     EXPECT_TRUE(holds(source, bytes));
 }
 
-TEST_F(Failure, OutputFolderMissing) {
-    // No extension: the last four characters "x\ab" make C:\tarnvel.x\ab.
-    CreateDirectoryW((scratch / "素材x").c_str(), nullptr);
-    const Bytes bytes = pattern(5000);
-    const std::wstring source = writeSource("素材x\\ab", bytes);
-    app.chooseFile(source);
+std::string unusableExtension(const std::wstring& output) {
+    return "作成ファイルの名前が C:\\ の直下のファイル名になりません。\n" + utf8(output) +
+           "\n作成ファイルの拡張子には選んだファイルの名前の最後の 3～4 文字を使いますが、"
+           "そこに \\ / : * ? \" < > | や制御文字があるか、点か空白で終わっています。\n"
+           "ファイル名を .mpg のような拡張子で終わる名前に変えてから、選び直してください。";
+}
 
-    expectReport(app.cut("3"), L"C:\\tarnvel.x\\ab", ERROR_PATH_NOT_FOUND);
-    expectUsable();
-    EXPECT_FALSE(exists(L"C:\\tarnvel.x"));
-    EXPECT_TRUE(holds(source, bytes));
+// A name without an extension gives one that reaches below C:\ : C:\tarnvel.\abc
+// is C:\tarnvel\abc once Windows has dropped the dot, and C:\tarnvel.x\ab lies in
+// a folder C:\tarnvel.x. Both are refused before anything is opened.
+TEST_F(Failure, AnExtensionThatWouldLeaveTheRootIsRefused) {
+    struct Folder {
+        explicit Folder(const wchar_t* path) : path(path) {
+            removePath(path);
+            CreateDirectoryW(path, nullptr);
+        }
+        ~Folder() { removePath(path); }
+        std::wstring path;
+    } const tarnvelFolder(L"C:\\tarnvel");
+    const std::wstring inside = L"C:\\tarnvel\\abc";
+    writeBytes(inside, pattern(300, 9));
+    CreateDirectoryW((scratch / "素材x").c_str(), nullptr);
+
+    const Bytes bytes = pattern(5000);
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"abc", L"C:\\tarnvel.\\abc"},
+        {"素材x\\ab", L"C:\\tarnvel.x\\ab"},
+    };
+    for (const auto& [name, output] : cases) {
+        SCOPED_TRACE(name);
+        const std::wstring source = writeSource(name, bytes);
+        app.chooseFile(source);
+        EXPECT_EQ(app.cut(""), kNoSize) << "the three checks come first";
+        EXPECT_EQ(app.cut("9"), kOutOfRange);
+        EXPECT_EQ(app.cut("3"), (Box{"エラー", unusableExtension(output), true}));
+        expectUsable();
+        EXPECT_TRUE(holds(inside, pattern(300, 9)));
+        EXPECT_FALSE(exists(L"C:\\tarnvel.x"));
+        EXPECT_TRUE(holds(source, bytes));
+    }
+
+    // Renamed as the message asks, the same file is cut.
+    const std::wstring renamed = scratch / "abc.mpg";
+    ASSERT_TRUE(MoveFileW((scratch / "abc").c_str(), renamed.c_str())) << GetLastError();
+    app.chooseFile(renamed);
+    EXPECT_EQ(app.cut("3"), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 3000));
+    EXPECT_TRUE(holds(inside, pattern(300, 9)));
 }
 
 TEST_F(Failure, SourceIsTheOutputItself) {

@@ -29,6 +29,27 @@ TEST_F(Selection, ShowsPathSizeAndRangeAndAReplacingChoiceReplacesAll) {
     EXPECT_TRUE(holds(second, pattern(7999, 2)));
 }
 
+// A recording that another program is still writing: each choice measures
+// the file's own length, which the directory entry may lag behind.
+TEST_F(Selection, AFileStillBeingWrittenIsMeasuredAsItGrows) {
+    const Bytes bytes = pattern(9000, 4);
+    const std::wstring source = scratch / "録画中.mts";
+    Handle writer(CreateFileW(source.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_NE(writer.get(), INVALID_HANDLE_VALUE) << GetLastError();
+    for (const DWORD upTo : {5000u, 9000u}) {
+        SCOPED_TRACE(upTo);
+        const DWORD already = upTo == 5000 ? 0 : 5000;
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(writer.get(), bytes.data() + already, upTo - already, &written, nullptr));
+        app.chooseFile(source);
+        EXPECT_EQ(app.text(IDC_LABEL3), std::to_string(upTo) + "Byte");
+        EXPECT_EQ(app.text(IDC_LABEL5), "2～" + std::to_string(upTo / 1000));
+    }
+    EXPECT_EQ(app.cut("9"), kDone) << "while it is still open for writing";
+    EXPECT_TRUE(holdsHead(outputFor(L"mts"), bytes, 9000));
+}
+
 // Windows moves a process into the folder of the file chosen in the open
 // dialog, whatever OFN_NOCHANGEDIR asks, and keeps that folder open (a card
 // cannot be ejected, the folder not renamed) for as long as the process lives.

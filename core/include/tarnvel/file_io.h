@@ -75,6 +75,17 @@ bool folderOrReadOnlyAt(std::u16string_view path);
 // the card pulled out, the share disconnected.
 bool driveGone(std::u16string_view path);
 
+// A path as the system sees it, through a handle that reads nothing: opened
+// for its attributes only and shared every way, so that a program writing it
+// (a recording) is not disturbed and its size is the file's own, not the
+// directory entry's, which lags behind such a file on Windows.
+struct FileFacts {
+    SystemError error = kNoError;  // it could not be opened or queried
+    bool regularFile = false;      // false: a folder, a device or a pipe
+    std::uint64_t bytes = 0;
+};
+FileFacts inspectFile(std::u16string_view path);
+
 // The system's own words for a code, in English or the C library's locale;
 // the window passes its own, in the user's language.
 std::u16string systemErrorText(SystemError code);

@@ -2,9 +2,10 @@
 // What Tarnvel.exe may be started with: a source to choose at once, as the
 // open dialog would, and a size to put in the size field. Explorer passes a
 // file dropped on the program's icon or sent with 「送る」 as the first
-// argument; the restart as administrator passes both.
+// argument; the restart as administrator passes both, and marks the new
+// process so that it never offers the restart again.
 //
-//   Tarnvel.exe [SOURCE] [--size=DIGITS]
+//   Tarnvel.exe [SOURCE] [--size=DIGITS] [--restarted]
 
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@ namespace tarnvel {
 struct StartOptions {
     std::u16string sourcePath;  // empty: nothing chosen
     std::u16string sizeText;    // empty: the field stays empty
+    bool restarted = false;     // started by the offer to restart as administrator
 
     bool operator==(const StartOptions&) const = default;
 };

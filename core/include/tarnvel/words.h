@@ -38,12 +38,17 @@ inline constexpr char16_t kAboutOkButton[] = u"OK";
 std::u16string sourceSize(std::int64_t bytes);
 std::u16string permittedRange(std::int32_t maxBlocks);
 std::u16string sourceTooLarge(std::int64_t maxBytes);
+// A source from the command line that cannot be measured: the path and why.
+std::u16string startSourceUnmeasurable(std::u16string_view path, std::u16string_view reason);
+inline constexpr char16_t kNotAFile[] = u"これはファイルではなく、フォルダーかデバイスです。";
 
 // Cut開始 refused before anything is opened.
 inline constexpr char16_t kNoFileChosen[] = u"ファイルが指定されていません。";
 inline constexpr char16_t kNoCutSize[] =
     u"作成ファイルサイズが指定されていません。\n指定可能範囲内で入力してください。";
 inline constexpr char16_t kCutSizeOutOfRange[] = u"範囲外の整数が指定されました。";
+// After those three: the output name the source's last characters would give.
+std::u16string unusableExtension(std::u16string_view output);
 
 // The end of a cut.
 inline constexpr char16_t kCutDone[] = u"完了。";
@@ -69,6 +74,8 @@ std::u16string systemReason(std::u16string_view description, std::uint32_t code)
 // When C:\ refuses the output for want of rights.
 std::u16string restartAsAdministratorQuestion(std::u16string_view failure, std::u16string_view output);
 std::u16string cannotRestartAsAdministrator(std::u16string_view reason);
+// The same refusal where no restart can help (UAC is off): who can do it.
+std::u16string needsAdministrator(std::u16string_view failure, std::u16string_view output);
 
 // A command line that cannot be read: the argument, why, and the usage.
 inline constexpr char16_t kUnknownOption[] = u"この指定は使えません。";
