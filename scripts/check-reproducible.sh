@@ -27,7 +27,7 @@ same() {
   fi
 }
 same "$first/ui/Tarnvel.exe" "$second/ui/Tarnvel.exe"
-same "$first/ui/Tarnvel.unstripped.exe" "$second/ui/Tarnvel.unstripped.exe"
+same "${zips_a[0]%.zip}-unstripped.exe" "${zips_b[0]%.zip}-unstripped.exe"
 same "${zips_a[0]}" "${zips_b[0]}"
 same "${zips_a[1]}" "${zips_b[1]}"
 
