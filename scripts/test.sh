@@ -37,6 +37,7 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows-cross
 cmake --build --preset windows-cross
 scripts/check-imports.sh build/windows/ui/Tarnvel.exe ui/imports.allow
+scripts/check-load-config.sh build/windows/ui/Tarnvel.exe
 ctest --preset windows-cross
 
 step "Wine under a bare environment's POSIX locale"
