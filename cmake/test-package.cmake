@@ -1,7 +1,8 @@
 # The tests zip: both Windows test suites, statically linked, with the
 # Tarnvel.exe and readme.txt of the same build, so it runs on its own on a
 # real Windows machine (tests/package/tests-readme.txt says how).
-install(TARGETS core_tests tarnvel_e2e fake_editor Tarnvel RUNTIME DESTINATION . COMPONENT tests)
+install(TARGETS core_tests tarnvel_e2e fake_editor planted_dll Tarnvel
+        RUNTIME DESTINATION . COMPONENT tests LIBRARY DESTINATION . COMPONENT tests)
 install(FILES
   ${PROJECT_SOURCE_DIR}/assets/readme.txt
   ${PROJECT_SOURCE_DIR}/tests/package/run-tests.cmd

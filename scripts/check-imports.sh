@@ -7,8 +7,11 @@
 #   scripts/check-imports.sh EXE ALLOWLIST
 #
 # ALLOWLIST has one "dll function" a line (DLL lower-cased; "dll #N" for an
-# import by ordinal); lines starting with # are comments. An import missing
-# from it fails the check; entries no longer imported are only reported.
+# import by ordinal); lines starting with # are comments. Lines "dll NAME why"
+# name the DLLs that may be imported at all: a DLL outside them fails the
+# check whatever its functions, since the loader may take it from the
+# program's folder. An import missing from the list fails the check; entries
+# no longer imported are only reported.
 set -euo pipefail
 
 if [ $# -ne 2 ]; then
@@ -18,8 +21,8 @@ fi
 exe=$1 allowlist=$2
 objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
 
-imported=$(mktemp) allowed=$(mktemp)
-trap 'rm -f "$imported" "$allowed"' EXIT
+imported=$(mktemp) allowed=$(mktemp) dlls=$(mktemp)
+trap 'rm -f "$imported" "$allowed" "$dlls"' EXIT
 
 # objdump -p: a "DLL Name:" line opens each DLL, its functions follow as
 # tab-indented "address hint name" rows, and a line not starting with a tab
@@ -38,7 +41,16 @@ if [ ! -s "$imported" ]; then
   exit 1
 fi
 
-grep -v -e '^#' -e '^[[:space:]]*$' "$allowlist" | LC_ALL=C sort -u >"$allowed"
+grep -v -e '^#' -e '^[[:space:]]*$' -e '^dll ' "$allowlist" | LC_ALL=C sort -u >"$allowed"
+awk '$1 == "dll" { print $2 }' "$allowlist" | LC_ALL=C sort -u >"$dlls"
+
+foreign=$(cut -d' ' -f1 "$imported" | LC_ALL=C sort -u | LC_ALL=C comm -23 - "$dlls")
+if [ -n "$foreign" ]; then
+  echo "check-imports: $exe imports DLLs outside the reviewed ones in $allowlist:" >&2
+  echo "$foreign" | sed 's/^/  + /' >&2
+  echo "A DLL that is no KnownDLL is looked for beside the program first; load it from the system folder at run time." >&2
+  exit 1
+fi
 
 new=$(LC_ALL=C comm -23 "$imported" "$allowed")
 unused=$(LC_ALL=C comm -13 "$imported" "$allowed")

@@ -27,6 +27,7 @@ same() {
   fi
 }
 same "$first/ui/Tarnvel.exe" "$second/ui/Tarnvel.exe"
+same "${zips_a[0]%.zip}-unstripped.exe" "${zips_b[0]%.zip}-unstripped.exe"
 same "${zips_a[0]}" "${zips_b[0]}"
 same "${zips_a[1]}" "${zips_b[1]}"
 
@@ -41,5 +42,5 @@ holds() {  # zip, then its expected files in sorted order, all at the top level
 }
 # What a user unpacks: the program and its readme, nothing else, no folder.
 holds "${zips_a[0]}" Tarnvel.exe readme.txt
-holds "${zips_a[1]}" Tarnvel.exe core_tests.exe fake_editor.exe readme.txt run-tests.cmd tarnvel_e2e.exe tests-readme.txt
+holds "${zips_a[1]}" Tarnvel.exe core_tests.exe fake_editor.exe planted.dll readme.txt run-tests.cmd tarnvel_e2e.exe tests-readme.txt
 exit $status

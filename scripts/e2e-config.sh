@@ -6,17 +6,21 @@
 #   root-not-writable  C:\ cannot be written, as for a standard user; the
 #                      suite and its wineserver run without root's permission
 #                      override. C:\tarnvel.old is an existing, writable output.
+#   planted-dlls       the names in tests/e2e/planted_dlls.txt are native first,
+#                      so Wine looks for them beside the program before its own
+#                      builtins, as Windows does for any DLL that is no KnownDLL.
 # The suite learns the configuration from TARNVEL_E2E_CONFIG and runs only the
 # suites named after it. The prefix is put back afterwards, also after a
 # failure or a signal, and before starting in case an earlier run was killed.
 # Usage: e2e-config.sh CONFIG TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]
-# Exits 77 (ctest's skip) where it cannot work: not root, or no mount.
+# Exits 77 (ctest's skip) where it cannot work: not root, or no mount (the
+# first two).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 if [ $# -lt 3 ]; then
-  echo "usage: $0 full-disk|root-not-writable TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
+  echo "usage: $0 full-disk|root-not-writable|planted-dlls TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
   exit 2
 fi
 config=$1 suite_exe=$2 tarnvel_exe=$3
@@ -24,10 +28,11 @@ shift 3
 case $config in
   full-disk) suites='FullDisk*' ;;
   root-not-writable) suites='RootNotWritable*' ;;
+  planted-dlls) suites='PlantedDlls*' ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-if [ "$(id -u)" != 0 ]; then
+if [ "$config" != planted-dlls ] && [ "$(id -u)" != 0 ]; then
   echo "SKIP: $config needs root (it mounts a tmpfs and drops root's capabilities)" >&2
   exit 77
 fi
@@ -112,6 +117,13 @@ prepare_root_not_writable() {
     exit 1
   fi
   echo "wineserver $pid runs with CapEff $caps"
+}
+
+prepare_planted_dlls() {
+  local names
+  names=$(grep -v '^#' "$here/../tests/e2e/planted_dlls.txt" | sed 's/\.dll$//' | paste -sd, -)
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$names=n,b"
+  echo "native first: $names"
 }
 
 suite=

@@ -3,7 +3,7 @@
 # Usage: install-deps.sh [EXTRA_PACKAGE...]
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev g++-mingw-w64-x86-64-posix
-          wine wine64 fonts-wine xvfb xauth fonts-ipafont-gothic osslsigncode "$@")
+          python3 wine wine64 fonts-wine xvfb xauth fonts-ipafont-gothic osslsigncode "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

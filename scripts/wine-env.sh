@@ -5,3 +5,8 @@ export WINEPREFIX=${TARNVEL_WINEPREFIX:-$tarnvel_root/build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Wine converts file names through the locale's character set: under an
+# ASCII one (a bare container's POSIX locale) no Japanese name can be made.
+if [ "$(locale charmap 2>/dev/null)" != UTF-8 ]; then
+  export LC_ALL=C.UTF-8
+fi

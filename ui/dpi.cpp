@@ -1,5 +1,7 @@
 #include "dpi.h"
 
+#include "system_dll.h"
+
 namespace tarnvel::ui {
 
 namespace {
@@ -8,19 +10,14 @@ using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 // The second parameter is MONITOR_DPI_TYPE; 0 is MDT_EFFECTIVE_DPI.
 using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using EnableNonClientDpiScalingCall = BOOL(WINAPI*)(HWND);
 constexpr int kEffectiveDpi = 0;
 
-template <typename Call>
-Call lookUp(HMODULE module, const char* name) {
-    if (!module) return nullptr;
-    // Through void(*)(), which GCC accepts as a cast to any function type.
-    return reinterpret_cast<Call>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 struct NewerCalls {
-    GetDpiForWindowCall getDpiForWindow = nullptr;        // Windows 10 1607
-    AdjustWindowRectExForDpiCall adjustForDpi = nullptr;  // Windows 10 1607
-    GetDpiForMonitorCall getDpiForMonitor = nullptr;      // Windows 8.1, shcore.dll
+    GetDpiForWindowCall getDpiForWindow = nullptr;                   // Windows 10 1607
+    AdjustWindowRectExForDpiCall adjustForDpi = nullptr;             // Windows 10 1607
+    GetDpiForMonitorCall getDpiForMonitor = nullptr;                 // Windows 8.1, shcore.dll
+    EnableNonClientDpiScalingCall enableNonClientScaling = nullptr;  // Windows 10 1607
 };
 
 const NewerCalls& newerCalls() {
@@ -29,10 +26,10 @@ const NewerCalls& newerCalls() {
         HMODULE user32 = GetModuleHandleW(L"user32.dll");
         found.getDpiForWindow = lookUp<GetDpiForWindowCall>(user32, "GetDpiForWindow");
         found.adjustForDpi = lookUp<AdjustWindowRectExForDpiCall>(user32, "AdjustWindowRectExForDpi");
-        // Only from the system folder: Windows 7 has no shcore.dll, and a bare
-        // name would then load one lying beside the program. Windows 7 without
-        // KB2533623 refuses the flag, and has no shcore.dll either.
-        HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        found.enableNonClientScaling = lookUp<EnableNonClientDpiScalingCall>(user32, "EnableNonClientDpiScaling");
+        // Windows 7 has no shcore.dll, and a bare name would then load one
+        // lying beside the program.
+        HMODULE shcore = loadSystemDll(L"shcore.dll");
         found.getDpiForMonitor = lookUp<GetDpiForMonitorCall>(shcore, "GetDpiForMonitor");
         return found;
     }();
@@ -76,6 +73,10 @@ UINT dpiForWindow(HWND window) {
         dpiY > 0)
         return dpiY;
     return systemDpi();
+}
+
+void scaleNonClientArea(HWND window) {
+    if (const auto enable = newerCalls().enableNonClientScaling) enable(window);
 }
 
 RECT frameForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {

@@ -9,6 +9,10 @@
 namespace tarnvel::ui {
 
 UINT dpiForWindow(HWND window);
+// For WM_NCCREATE. Windows 10 1607 runs the program as per-monitor v1, which
+// scales the caption and menu only when asked; later versions use the
+// manifest's v2, which scales them anyway.
+void scaleNonClientArea(HWND window);
 // The window rectangle around a client rectangle, as AdjustWindowRectEx.
 RECT frameForClient(RECT client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi);
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell_execute.h"
+#include "system_dll.h"
 #include "tarnvel/long_path.h"
 #include "win32_support.h"
 
@@ -66,7 +67,7 @@ std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
     std::vector<BYTE> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 32768 * sizeof(wchar_t));
     auto size = static_cast<DWORD>(buffer.size());
     // Fails with ERROR_NOT_CONNECTED for anything but a mapped drive.
-    if (WNetGetUniversalNameW(local.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR) return path;
+    if (universalName(local.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR) return path;
     const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
     return info->lpUniversalName ? utf16(info->lpUniversalName) : path;
 }

@@ -5,9 +5,11 @@
 #include "message_pump.h"
 #include "start_arguments.h"
 #include "start_failure.h"
+#include "system_dll.h"
 #include "tarnvel/words.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    tarnvel::ui::restrictDllSearchToSystemFolder();
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     // It is not documented to set the last error when it fails.
     SetLastError(0);

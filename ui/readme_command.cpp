@@ -4,6 +4,7 @@
 
 #include "notices.h"
 #include "shell_execute.h"
+#include "system_dll.h"
 #include "tarnvel/file_io.h"
 #include "tarnvel/words.h"
 #include "win32_support.h"
@@ -13,18 +14,6 @@ namespace tarnvel::ui {
 namespace {
 
 std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
-
-std::wstring systemFolder() {
-    std::wstring folder(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-        if (length < folder.size()) {
-            folder.resize(length);
-            return folder;
-        }
-        folder.resize(length);  // the size asked for, terminator included
-    }
-}
 
 SystemError startEditor(const std::wstring& readme) {
     // By its full path: a bare name is looked for in Tarnvel's own folder and

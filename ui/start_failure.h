@@ -4,18 +4,10 @@
 // no window to own it) and ends the program with exit code 1.
 
 #include <string>
-#include <string_view>
 
-#include "tarnvel/file_io.h"
+#include "call_failure.h"
 
 namespace tarnvel::ui {
-
-// What failed and the system's code for it, taken right after the call.
-struct CallFailure {
-    const char16_t* what = nullptr;
-    SystemError code = kNoError;
-    explicit operator bool() const { return what != nullptr; }
-};
 
 std::u16string startFailureText(const CallFailure& failure);
 [[noreturn]] void failStart(const CallFailure& failure);

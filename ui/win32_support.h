@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "start_failure.h"
+#include "call_failure.h"
+#include "dpi.h"
 
 namespace tarnvel::ui {
 
@@ -107,13 +108,15 @@ private:
 const Icon& programIcon(int size);
 
 // Routes messages to Window::handle; the object travels in CreateWindowExW's
-// last argument and is kept in GWLP_USERDATA from WM_NCCREATE on.
+// last argument and is kept in GWLP_USERDATA from WM_NCCREATE on, which is
+// also the one moment Windows 10 1607 accepts the non-client scaling.
 template <typename Window>
 LRESULT CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* window = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
         window->hwnd_ = hwnd;
+        scaleNonClientArea(hwnd);
     }
     auto* window = reinterpret_cast<Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!window) return DefWindowProcW(hwnd, message, wParam, lParam);
