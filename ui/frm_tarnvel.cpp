@@ -362,7 +362,6 @@ void frmTarnvel::askToStopCut(bool thenClose) {
     const int answer = MessageBoxW(hwnd_, question.c_str(), wide(words::kAppTitle).c_str(),
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     askingToStop_ = false;
-    if (!runningCut_) return;
     taskbar_->setPaused(false);
     if (answer != IDYES) return;
     if (thenClose) closeRequested_ = true;

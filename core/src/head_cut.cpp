@@ -182,10 +182,10 @@ void CutStop::requestAndRemoveOutputNow() {
 }
 
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutControls controls) {
-    CutStop noStop;
+    CutStop noStop{};
     NoIndicator noIndicator;
-    CutIndicator& indicator = controls.indicator ? *controls.indicator : noIndicator;
-    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, indicator);
+    CutIndicator* const indicator = controls.indicator ? controls.indicator : &noIndicator;
+    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, *indicator);
     CutOutcome outcome;
     try {
         outcome = cut.run();
@@ -196,8 +196,8 @@ CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16str
              kNoError});
     }
     sink.setPosition(kProgressBarLowest);
-    indicator.clearProgress();
-    if (outcome.end != CutEnd::Stopped) indicator.flashIfInBackground();
+    indicator->clearProgress();
+    if (outcome.end != CutEnd::Stopped) indicator->flashIfInBackground();
     return outcome;
 }
 
