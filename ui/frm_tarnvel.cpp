@@ -152,7 +152,7 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENDSESSION:
         // The process may end as soon as this returns, so the output goes now.
         if (runningCut_ && wParam) {
-            closeRequested_ = true;
+            closeRequested_ = sessionEnded_ = true;
             runningCut_->requestAndRemoveOutputNow();
         }
         return 0;
@@ -314,8 +314,12 @@ void frmTarnvel::Command1_Click() {
     ShutdownBlockReasonDestroy(hwnd_);
     runningCut_ = nullptr;
     taskbar_ = nullptr;
-    // Whoever closed the window or ended the session has had their answer.
-    const bool restarted = !closeRequested_ && reportCut(request, outcome, output);
+    // Whoever closed the window has had their answer, unless something was
+    // left behind: an output finished after all, or one that could not be
+    // removed. At the end of a session no one would read it.
+    const bool leftBehind = GetFileAttributesW(wide(output).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool quiet = sessionEnded_ || (closeRequested_ && !leftBehind);
+    const bool restarted = !quiet && reportCut(request, outcome, output);
     setCutRunning(false);
 
     if (restarted || closeRequested_) DestroyWindow(hwnd_);

@@ -75,6 +75,7 @@ private:
     TaskbarProgress* taskbar_ = nullptr;
     std::u16string runningOutput_;
     bool askingToStop_ = false;
+    bool sessionEnded_ = false;
 };
 
 }  // namespace tarnvel::ui

@@ -85,6 +85,9 @@ TEST_F(Busy, ADropDuringTheCutIsIgnored) {
 }
 
 TEST_F(Busy, EscAsksWhetherToStopAndOnlyYesStops) {
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(waitUntil([&] { return app.findBox() != nullptr; }, 500)) << "Esc with no cut running asked";
+
     app.clickCut();
     PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
     HWND question = app.waitBox();
