@@ -355,6 +355,8 @@ TEST_F(HeadCut, EachEndLeavesTheOutputAndTheTaskbarAsExpected) {
         {"source missing", [&] { return cut(folder / u"gone.mpg", 2, output); }, CutEnd::OpenSource, std::nullopt},
         {"no room", [&] { return cut(source, INT32_MAX, output); }, CutEnd::NoRoom, std::nullopt},
         {"output is the source", [&] { return cut(source, 2, source); }, CutEnd::SameFile, std::nullopt},
+        {"output cannot be created", [&] { return cut(source, 2, folder / u"no-such-folder" / u"out.mpg"); },
+         CutEnd::CreateOutput, std::nullopt},
 #ifndef _WIN32
         {"read fails",
          [&] {
@@ -461,6 +463,8 @@ TEST_F(SmallDrive, ADriveFilledWhileTheCutRunsGetsItsSpaceBack) {
     expectReason(outcome, ENOSPC);
     EXPECT_FALSE(std::filesystem::exists(output));
     EXPECT_GE(freeBytes(), freeWhenFull + 4'000'000) << "the partial output's space did not come back";
+    const std::vector<std::string> taskbarEnd(indicator.calls.end() - 2, indicator.calls.end());
+    EXPECT_EQ(taskbarEnd, (std::vector<std::string>{"C", "F"}));
 }
 #endif
 }  // namespace
