@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs part of the end-to-end suite with drive C: of the Wine prefix made to
 # behave as on a Windows machine where Wine-as-root would not:
-#   full-disk          C:\ is a tmpfs with a few MB free (C:\windows and the
+#   full-disk          C:\ is a tmpfs with 16 MB free (C:\windows and the
 #                      other folders stay on the real disk through symlinks)
 #   root-not-writable  C:\ cannot be written, as for a standard user; the
 #                      suite and its wineserver run without root's permission
@@ -41,7 +41,7 @@ drive_c=$WINEPREFIX/drive_c
 small_c=$WINEPREFIX.full-disk           # the tmpfs that stands in for C:
 outside_c=$WINEPREFIX.outside-c         # sources too large for the small C:
 mode_file=$WINEPREFIX.drive_c-mode
-free_kib=4096
+free_kib=16384
 # Below ctest's TIMEOUT, so a hung suite still leaves time to restore.
 suite_timeout=${TARNVEL_E2E_CONFIG_TIMEOUT:-240}
 # The override lets root ignore file modes; the other two would let it read

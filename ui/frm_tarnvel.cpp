@@ -15,6 +15,7 @@
 #include "dropped_files.h"
 #include "elevated_restart.h"
 #include "frm_about.h"
+#include "message_pump.h"
 #include "notices.h"
 #include "readme_command.h"
 #include "start_failure.h"
@@ -137,14 +138,36 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (cutRunning_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
-        // Closing under a running cut would pull the window from beneath it;
-        // the close is carried out once the cut has finished.
+        // Closing under a running cut would pull the window from beneath it:
+        // the copy is asked to stop, and the close carried out once it has.
+        // Once the copy is over, the close waits for its report.
+        if (runningCut_) {
+            askToStopCut(true);
+            return 0;
+        }
         if (cutRunning_) {
             closeRequested_ = true;
             return 0;
         }
         DestroyWindow(hwnd_);
         return 0;
+    case WM_QUERYENDSESSION:
+        if (runningCut_) return FALSE;
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case WM_ENDSESSION:
+        // The process may end as soon as this returns, so the output goes now.
+        if (runningCut_ && wParam) {
+            closeRequested_ = sessionEnded_ = true;
+            runningCut_->requestAndRemoveOutputNow();
+        }
+        return 0;
+    case WM_SETCURSOR:
+        if (runningCut_ && LOWORD(lParam) == HTCLIENT) {
+            SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
+            return TRUE;
+        }
+        return DefWindowProcW(hwnd_, message, wParam, lParam);
+    case kHelpKeyPressed: onCommand(IDM_LOOKREADEME); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
     default: return DefWindowProcW(hwnd_, message, wParam, lParam);
     }
@@ -209,7 +232,11 @@ void frmTarnvel::restoreFocus() {
 }
 
 void frmTarnvel::onCommand(int id) {
-    if (cutRunning_) return;
+    if (cutRunning_) {
+        // Esc, as IsDialogMessage turns it into a command.
+        if (id == IDCANCEL) askToStopCut(false);
+        return;
+    }
     switch (id) {
     case IDC_COMMAND1: Command1_Click(); break;
     case IDC_COMMAND2: Command2_Click(); break;
@@ -299,8 +326,22 @@ void frmTarnvel::Command1_Click() {
 
     setCutRunning(true);
     const std::u16string output = outputPathFor(request.strExt);
-    const CutOutcome outcome = runHeadCut(request, progressBar_, output);
-    const bool restarted = reportCut(request, outcome, output);
+    CutStop stop;
+    TaskbarProgress taskbar(hwnd_);
+    runningCut_ = &stop;
+    taskbar_ = &taskbar;
+    runningOutput_ = output;
+    ShutdownBlockReasonCreate(hwnd_, wide(words::kShutdownBlockReason).c_str());
+    const CutOutcome outcome = runHeadCut(request, progressBar_, output, {&stop, &taskbar});
+    ShutdownBlockReasonDestroy(hwnd_);
+    runningCut_ = nullptr;
+    taskbar_ = nullptr;
+    // Whoever closed the window has had their answer, unless something was
+    // left behind: an output finished after all, or one that could not be
+    // removed. At the end of a session no one would read it.
+    const bool leftBehind = GetFileAttributesW(wide(output).c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool quiet = sessionEnded_ || (closeRequested_ && !leftBehind);
+    const bool restarted = !quiet && reportCut(request, outcome, output);
     setCutRunning(false);
 
     if (restarted || closeRequested_) DestroyWindow(hwnd_);
@@ -339,6 +380,22 @@ void frmTarnvel::setCutRunning(bool running) {
     EnableMenuItem(GetMenu(hwnd_), 0, MF_BYPOSITION | (running ? MF_GRAYED : MF_ENABLED));
     DrawMenuBar(hwnd_);
     if (!running && focusBeforeCut_ && IsWindow(focusBeforeCut_)) SetFocus(focusBeforeCut_);
+}
+
+void frmTarnvel::askToStopCut(bool thenClose) {
+    if (!runningCut_ || runningCut_->requested() || askingToStop_) return;
+    askingToStop_ = true;
+    taskbar_->setPaused(true);
+    const std::wstring question =
+        wide(thenClose ? words::stopCutAndCloseQuestion(runningOutput_) : words::stopCutQuestion(runningOutput_));
+    // いいえ is the default: an Enter meant for something else must not throw a long cut away.
+    const int answer = MessageBoxW(hwnd_, question.c_str(), wide(words::kAppTitle).c_str(),
+                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    askingToStop_ = false;
+    taskbar_->setPaused(false);
+    if (answer != IDYES) return;
+    if (thenClose) closeRequested_ = true;
+    runningCut_->request();
 }
 
 void frmTarnvel::mnuLookReadeMe_Click() { openReadme(hwnd_); }

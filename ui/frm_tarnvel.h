@@ -13,6 +13,7 @@
 #include "tarnvel/cut_types.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/start_options.h"
+#include "taskbar_progress.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -56,6 +57,8 @@ private:
 
     // Controls that could start a second cut are off while one runs.
     void setCutRunning(bool running);
+    // Esc or a close during the copy: asks first, and the copy waits for the answer.
+    void askToStopCut(bool thenClose);
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
@@ -70,6 +73,13 @@ private:
     bool closeRequested_ = false;
     // Started by an offer to restart as administrator, which is then not made again.
     bool restarted_ = false;
+
+    // While the copy runs (not while its end is reported).
+    CutStop* runningCut_ = nullptr;
+    TaskbarProgress* taskbar_ = nullptr;
+    std::u16string runningOutput_;
+    bool askingToStop_ = false;
+    bool sessionEnded_ = false;
 };
 
 }  // namespace tarnvel::ui

@@ -4,6 +4,9 @@
 
 namespace tarnvel::ui {
 
+// F1 in a top-level window of the program, posted to that window.
+inline constexpr UINT kHelpKeyPressed = WM_APP + 0x40;
+
 // Tab, Enter and Esc work in every top-level window of the program.
 void dispatch(MSG& message);
 

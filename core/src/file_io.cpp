@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #endif
 
@@ -61,9 +62,19 @@ SystemError File::openForReading(std::u16string_view path) {
 
 SystemError File::openForWriting(std::u16string_view path) {
     close();
-    // Reading the attributes is what the identity check needs.
-    HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const std::wstring name = widePath(path);
+    const auto open = [&](DWORD access) {
+        // Reading the attributes is what the identity check needs.
+        return CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | access, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    };
+    // DELETE lets discard() remove it through this handle. A file one may
+    // write but not delete, or one another program shares for writing only,
+    // is still written; a failure then empties it instead.
+    HANDLE handle = open(DELETE);
+    if (handle == INVALID_HANDLE_VALUE &&
+        (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
+        handle = open(0);
     if (handle == INVALID_HANDLE_VALUE) return lastError();
     handle_ = handle;
     return kNoError;
@@ -191,6 +202,33 @@ FileFacts inspectFile(std::u16string_view path) {
     return facts;
 }
 
+SystemError File::discard() {
+    if (!handle_) return kNoError;
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SystemError error = kNoError;
+    if (!SetFileInformationByHandle(handle_, FileDispositionInfo, &remove, sizeof remove)) {
+        error = lastError();
+        const LARGE_INTEGER start{};
+        if (SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN)) SetEndOfFile(handle_);
+    }
+    close();
+    return error;
+}
+
+SystemError roomFor(std::u16string_view path, std::uint64_t& bytes) {
+    const std::wstring file = widePath(path);
+    const auto slash = file.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : file.substr(0, slash + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return lastError();
+    bytes = available.QuadPart;
+    WIN32_FILE_ATTRIBUTE_DATA existing{};
+    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &existing) &&
+        !(existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        bytes += (std::uint64_t{existing.nFileSizeHigh} << 32) | existing.nFileSizeLow;
+    return kNoError;
+}
+
 std::u16string systemErrorText(SystemError code) {
     wchar_t* buffer = nullptr;
     const DWORD length =
@@ -227,6 +265,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
+        writtenPath_ = std::move(other.writtenPath_);
     }
     return *this;
 }
@@ -246,7 +285,8 @@ SystemError File::openForReading(std::u16string_view path) {
 SystemError File::openForWriting(std::u16string_view path) {
     close();
     try {
-        fd_ = openRetrying(nativePath(path), O_WRONLY | O_CREAT);
+        writtenPath_ = nativePath(path);
+        fd_ = openRetrying(writtenPath_, O_WRONLY | O_CREAT);
     } catch (const std::exception&) {
         return EINVAL;
     }
@@ -358,6 +398,42 @@ FileFacts inspectFile(std::u16string_view path) {
     }
     ::close(fd);
     return facts;
+}
+
+SystemError File::discard() {
+    if (fd_ < 0) return kNoError;
+    struct stat open {
+    }, named{};
+    SystemError error = kNoError;
+    if (::fstat(fd_, &open) != 0) {
+        error = lastError();
+    } else if (S_ISREG(open.st_mode) && ::stat(writtenPath_.c_str(), &named) == 0 && named.st_dev == open.st_dev &&
+               named.st_ino == open.st_ino && ::unlink(writtenPath_.c_str()) != 0) {
+        // Devices stay, and so does a name that leads elsewhere by now: this
+        // file then has no name left, and its space comes back on close.
+        error = lastError();
+        if (::ftruncate(fd_, 0) != 0) error = lastError();
+    }
+    close();
+    return error;
+}
+
+SystemError roomFor(std::u16string_view path, std::uint64_t& bytes) {
+    std::string file;
+    try {
+        file = nativePath(path);
+    } catch (const std::exception&) {
+        return EINVAL;
+    }
+    const auto slash = file.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    struct statvfs volume {};
+    if (::statvfs(folder.c_str(), &volume) != 0) return lastError();
+    bytes = std::uint64_t{volume.f_bavail} * volume.f_frsize;
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        bytes += static_cast<std::uint64_t>(existing.st_size);
+    return kNoError;
 }
 
 std::u16string systemErrorText(SystemError code) {

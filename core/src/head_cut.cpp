@@ -45,22 +45,38 @@ CutOutcome failure(CutEnd end, std::u16string_view what, std::u16string_view fil
             error};
 }
 
+// Stands in where the window passes no stop or no indicator.
+class NoIndicator final : public CutIndicator {
+public:
+    void showProgress(std::int32_t, std::int32_t) override {}
+    void clearProgress() override {}
+    void flashIfInBackground() override {}
+};
+
 class Cut {
 public:
-    Cut(const CutRequest& request, ProgressSink& sink, std::u16string_view output)
-        : request_(request), sink_(sink), outputPath_(output) {}
+    Cut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutStop& stop,
+        CutIndicator& indicator)
+        : request_(request), sink_(sink), outputPath_(output), stop_(stop), indicator_(indicator) {}
+    Cut(const Cut&) = delete;
+    Cut& operator=(const Cut&) = delete;
+    ~Cut() { stop_.watch(nullptr); }
 
     CutOutcome run() {
         const std::int16_t intShift = progressScaleFor(request_.value);
         sink_.setUpperBound(progressBarUpperFor(request_.value));
+        indicator_.showProgress(0, request_.blocks);
 
         if (const SystemError error = source_.openForReading(request_.sourcePath))
             return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
+        if (auto refused = refuseWithoutRoom()) return *std::move(refused);
         if (const SystemError error = outputFile_.openForWriting(outputPath_))
             return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
         // Only now, with both open, can sameness be told for certain; only
         // once it is ruled out may the output lose its old contents.
         if (auto refused = refuseSameFile()) return *std::move(refused);
+        outputOurs_ = true;
+        stop_.watch(&outputFile_);
         if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
         std::vector<char> chunk(static_cast<std::size_t>(kChunkBlocks) * kBlockBytes);
@@ -69,7 +85,8 @@ public:
             const std::int32_t blocksNow = std::min(kChunkBlocks, request_.blocks - i + 1);
             const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
             const Transfer got = source_.read(wanted);
-            if (got.error) return failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error);
+            if (got.error)
+                return removingOutput(failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error));
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
             copied += static_cast<std::int64_t>(got.bytes);
 
@@ -78,8 +95,10 @@ public:
             const auto wholeBlocks = static_cast<std::int32_t>(got.bytes / kBlockBytes);
             for (std::int32_t b = 0; b < wholeBlocks; ++b, ++i) {
                 sink_.letPendingEventsRun();
+                if (stop_.requested()) return stopped();
                 sink_.setPosition(progressBarPositionFor(i, intShift));
             }
+            indicator_.showProgress(i - 1, request_.blocks);
             if (wholeBlocks < blocksNow) return sourceEnded(copied);
         }
 
@@ -87,7 +106,26 @@ public:
         return {{words::kCutDone, NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
     }
 
+    // Whatever was written is of no use once the cut has failed.
+    CutOutcome removingOutput(CutOutcome outcome) {
+        if (!removeOutput()) outcome.notice.prompt += u"\n\n" + words::partialOutputLeft(outputPath_);
+        return outcome;
+    }
+
 private:
+    // Refused before the output is touched, so a cut that cannot fit never
+    // fills the drive. Where the free space cannot be read, the open and the
+    // writes report whatever is wrong.
+    std::optional<CutOutcome> refuseWithoutRoom() const {
+        const auto needed = static_cast<std::uint64_t>(request_.blocks) * kBlockBytes;
+        std::uint64_t room = 0;
+        if (roomFor(outputPath_, room) != kNoError || room >= needed) return std::nullopt;
+        return CutOutcome{
+            {words::outputDoesNotFit(outputPath_, needed, room), NoticeIcon::Exclamation, words::kErrorTitle},
+            CutEnd::NoRoom,
+            kNoError};
+    }
+
     std::optional<CutOutcome> refuseSameFile() {
         FileIdentity source, output;
         if (const SystemError error = source_.identity(source))
@@ -100,10 +138,21 @@ private:
                           kNoError};
     }
 
+    // True when the output is gone: removed here, or already by the stop, or
+    // never touched.
+    bool removeOutput() {
+        stop_.watch(nullptr);
+        if (!outputOurs_) return true;
+        if (outputFile_.isOpen()) return outputFile_.discard() == kNoError;
+        return stop_.outputRemoved();
+    }
+
     // The source first; the output's last bytes may reach the disk only on
     // close. That close can take long (Wine on ext4 writes a truncated file
     // out in full there), so it runs aside while the window goes on answering.
+    // A stop asked for meanwhile comes too late: the output is whole.
     SystemError closeBoth() {
+        stop_.watch(nullptr);
         source_.close();
         auto closing = std::async(std::launch::async, [this] { return outputFile_.close(); });
         while (closing.wait_for(kCloseWait) != std::future_status::ready) sink_.letPendingEventsRun();
@@ -111,7 +160,13 @@ private:
     }
 
     CutOutcome writeFailure(SystemError error) {
-        return failure(CutEnd::Write, words::kCannotWriteOutput, outputPath_, error);
+        return removingOutput(failure(CutEnd::Write, words::kCannotWriteOutput, outputPath_, error));
+    }
+
+    CutOutcome stopped() {
+        source_.close();
+        const bool removed = removeOutput();
+        return {{words::cutStopped(outputPath_, removed), NoticeIcon::None, std::nullopt}, CutEnd::Stopped, kNoError};
     }
 
     CutOutcome sourceEnded(std::int64_t copied) {
@@ -124,7 +179,10 @@ private:
 
     const CutRequest& request_;
     ProgressSink& sink_;
-    std::u16string outputPath_;
+    std::u16string_view outputPath_;
+    CutStop& stop_;
+    CutIndicator& indicator_;
+    bool outputOurs_ = false;  // opened, and not the source under another name
     // Destroyed in reverse: on a failure, the source is closed first too.
     File outputFile_;
     File source_;
@@ -140,17 +198,28 @@ CutOutcome unexpected(words::Unexpected what) {
 
 std::u16string outputPathFor(std::u16string_view strExt) { return u"C:\\tarnvel." + std::u16string(strExt); }
 
-CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output) {
+void CutStop::requestAndRemoveOutputNow() {
+    request();
+    if (output_ && output_->isOpen()) removed_ = output_->discard() == kNoError;
+    output_ = nullptr;
+}
+
+CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutControls controls) {
+    CutStop noStop{};
+    NoIndicator noIndicator;
+    CutIndicator* const indicator = controls.indicator ? controls.indicator : &noIndicator;
+    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, *indicator);
     CutOutcome outcome;
     try {
-        outcome = Cut(request, sink, output).run();
+        outcome = cut.run();
     } catch (const std::bad_alloc&) {
-        outcome = unexpected(words::Unexpected::OutOfMemory);
+        outcome = cut.removingOutput(unexpected(words::Unexpected::OutOfMemory));
     } catch (const std::exception&) {
-        outcome = unexpected(words::Unexpected::Other);
+        outcome = cut.removingOutput(unexpected(words::Unexpected::Other));
     }
-    // Both files are closed by now on every road out of run().
     sink.setPosition(kProgressBarLowest);
+    indicator->clearProgress();
+    if (outcome.end != CutEnd::Stopped) indicator->flashIfInBackground();
     return outcome;
 }
 

@@ -81,6 +81,36 @@ std::u16string cutStoppedUnexpectedly(Unexpected what) {
         {u"Cut できませんでした。", u"思いがけない問題が起きました。Tarnvel を起動し直して、もう一度お試しください。"});
 }
 
+std::u16string stopCutQuestion(std::u16string_view output) {
+    return lines({u"Cut を中止しますか？", u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
+                  u"Cut を続けるには [いいえ] を選んでください。"});
+}
+
+std::u16string stopCutAndCloseQuestion(std::u16string_view output) {
+    return lines({u"Cut を中止して Tarnvel を終了しますか？",
+                  u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
+                  u"Cut を続けるには [いいえ] を選んでください。"});
+}
+
+std::u16string cutStopped(std::u16string_view output, bool outputRemoved) {
+    return lines({u"Cut を中止しました。",
+                  outputRemoved ? u"作成途中の作成ファイル " + std::u16string(output) + u" は削除しました。"
+                                : partialOutputLeft(output),
+                  u"作り直すには、もう一度 [Cut開始] を押してください。"});
+}
+
+std::u16string partialOutputLeft(std::u16string_view output) {
+    return lines({u"作成途中の作成ファイル " + std::u16string(output) + u" を削除できませんでした。",
+                  u"不要であれば、エクスプローラーで削除してください。"});
+}
+
+std::u16string outputDoesNotFit(std::u16string_view output, std::uint64_t bytesNeeded, std::uint64_t bytesFree) {
+    return lines({u"作成ファイル " + std::u16string(output) + u" を作成できません。ディスクの空き容量が足りません。",
+                  u"必要な容量: " + decimalText(static_cast<std::int64_t>(bytesNeeded)) + u" Byte",
+                  u"空き容量: " + decimalText(static_cast<std::int64_t>(bytesFree)) + u" Byte",
+                  u"不要なファイルを削除して空き容量を増やすか、作成ファイルサイズを小さくしてください。"});
+}
+
 std::u16string systemReason(std::u16string_view description, std::uint32_t code) {
     const std::u16string_view shown = description.empty() ? u"このエラーの説明はありません。" : description;
     return std::u16string(shown) + u"（エラー番号 " + decimalText(code) + u"）";

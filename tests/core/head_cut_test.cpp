@@ -1,9 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#endif
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
 
 #include "tarnvel/head_cut.h"
 #include "tarnvel/progress_scale.h"
@@ -29,7 +40,10 @@ class RecordingSink final : public ProgressSink {
 public:
     void setUpperBound(std::int32_t barUpper) override { calls.push_back({'U', barUpper}); }
     void setPosition(std::int32_t barPosition) override { calls.push_back({'P', barPosition}); }
-    void letPendingEventsRun() override { calls.push_back({'E', 0}); }
+    void letPendingEventsRun() override {
+        calls.push_back({'E', 0});
+        if (duringEvents) duringEvents();
+    }
 
     std::vector<std::int32_t> positionsDuringCopy() const {
         const std::vector<SinkCall> copying = callsApartFromClosing();
@@ -50,6 +64,18 @@ public:
         return kept;
     }
     std::vector<SinkCall> calls;
+    std::function<void()> duringEvents;  // what the window does in an event pass
+};
+
+// The taskbar button as the cut drives it: "P<done>/<blocks>", "C"lear, "F"lash.
+class RecordingIndicator final : public CutIndicator {
+public:
+    void showProgress(std::int32_t done, std::int32_t blocks) override {
+        calls.push_back("P" + std::to_string(done) + "/" + std::to_string(blocks));
+    }
+    void clearProgress() override { calls.push_back("C"); }
+    void flashIfInBackground() override { calls.push_back("F"); }
+    std::vector<std::string> calls;
 };
 
 // Steps of the bar as the control is given them.
@@ -69,7 +95,7 @@ protected:
         return path;
     }
     CutOutcome cut(const std::filesystem::path& source, std::int32_t blocks, const std::filesystem::path& output) {
-        return runHeadCut(requestFor(source, blocks), sink, pathText(output));
+        return runHeadCut(requestFor(source, blocks), sink, pathText(output), {&stop, &indicator});
     }
     void TearDown() override {
         for (const auto& [path, bytes] : sources)
@@ -93,6 +119,8 @@ protected:
 
     ScratchFolder folder;
     RecordingSink sink;
+    CutStop stop;
+    RecordingIndicator indicator;
     std::vector<std::pair<std::filesystem::path, std::vector<char>>> sources;
 };
 
@@ -278,6 +306,7 @@ TEST_F(HeadCut, FullDiskIsReportedWithItsOwnReason) {
     const auto source = makeSource(u"clip.mpg", 300000);
     expectReason(cut(source, 300, "/dev/full"), ENOSPC);
     expectFailure(cut(source, 5, "/dev/full"), CutEnd::Write, u"/dev/full");
+    EXPECT_TRUE(std::filesystem::exists("/dev/full")) << "only a file the cut wrote may be removed";
 }
 
 TEST_F(HeadCut, AReadErrorIsReportedAsOneNotAsAShortSource) {
@@ -287,6 +316,7 @@ TEST_F(HeadCut, AReadErrorIsReportedAsOneNotAsAShortSource) {
     const CutOutcome outcome = cut(source, 2, folder / u"out.mpg");
     expectFailure(outcome, CutEnd::Read, u"folder.mpg");
     expectReason(outcome, EISDIR);
+    EXPECT_FALSE(std::filesystem::exists(folder / u"out.mpg")) << "a failed cut leaves its output";
     EXPECT_NE(outcome.notice.prompt.find(words::kCannotReadSource), std::u16string::npos)
         << narrow(outcome.notice.prompt);
 }
@@ -307,5 +337,164 @@ TEST_F(HeadCut, AFolderAsSourceIsRefusedWithTheSystemsReason) {
 }
 #endif
 
+// Each way a cut ends, with what it leaves of the output and on the taskbar
+// button: progress from 0, cleared at the end, and a flash unless the user
+// stopped it.
+TEST_F(HeadCut, EachEndLeavesTheOutputAndTheTaskbarAsExpected) {
+    constexpr std::int32_t kBlocks = 9000;  // three chunks
+    const auto source = makeSource(u"clip.mpg", std::size_t{kBlocks} * 1000 + 500);
+    const auto shortSource = makeSource(u"short.mpg", 2500);
+    const auto output = folder / u"out.mpg";
+    std::uint64_t room = 0;
+    ASSERT_EQ(roomFor(pathText(output), room), kNoError);
+    int passes = 0;
+    bool goneAtOnce = false;
+    struct Case {
+        const char* name;
+        std::function<CutOutcome()> run;
+        CutEnd end;
+        std::optional<std::size_t> outputBytes;  // none: no output left
+    };
+    const Case cases[] = {
+        {"done", [&] { return cut(source, kBlocks, output); }, CutEnd::Done, std::size_t{kBlocks} * 1000},
+        {"source ended early", [&] { return cut(shortSource, 5, output); }, CutEnd::SourceEnded, 2500},
+        {"stopped",
+         [&] {
+             sink.duringEvents = [&] {
+                 if (++passes == 4097) stop.request();
+             };
+             return cut(source, kBlocks, output);
+         },
+         CutEnd::Stopped, std::nullopt},
+        {"stopped as the session ends",
+         [&] {
+             sink.duringEvents = [&] {
+                 stop.requestAndRemoveOutputNow();
+                 goneAtOnce = !std::filesystem::exists(output);
+             };
+             return cut(source, kBlocks, output);
+         },
+         CutEnd::Stopped, std::nullopt},
+        {"unexpected",
+         [&] {
+             sink.duringEvents = [] { throw std::runtime_error("out of luck"); };
+             return cut(source, kBlocks, output);
+         },
+         CutEnd::Unexpected, std::nullopt},
+        {"source missing", [&] { return cut(folder / u"gone.mpg", 2, output); }, CutEnd::OpenSource, std::nullopt},
+        {"no room", [&] { return cut(source, INT32_MAX, output); }, CutEnd::NoRoom, std::nullopt},
+        {"output is the source", [&] { return cut(source, 2, source); }, CutEnd::SameFile, std::nullopt},
+        {"output cannot be created", [&] { return cut(source, 2, folder / u"no-such-folder" / u"out.mpg"); },
+         CutEnd::CreateOutput, std::nullopt},
+#ifndef _WIN32
+        {"read fails",
+         [&] {
+             std::filesystem::create_directory(folder / u"folder.mpg");
+             return cut(folder / u"folder.mpg", 2, output);
+         },
+         CutEnd::Read, std::nullopt},
+#endif
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.end == CutEnd::NoRoom && room >= std::uint64_t{INT32_MAX} * 1000) continue;  // over 2 TB free
+        std::filesystem::remove(output);
+        sink = {};
+        stop = {};
+        indicator = {};
+        const CutOutcome outcome = c.run();
+        EXPECT_EQ(outcome.end, c.end) << narrow(outcome.notice.prompt);
+        if (c.end == CutEnd::Stopped) {
+            EXPECT_EQ(outcome.notice, (MessageNotice{words::cutStopped(pathText(output), true), NoticeIcon::None, {}}));
+        }
+        EXPECT_EQ(std::filesystem::exists(output), c.outputBytes.has_value());
+        if (c.outputBytes && std::filesystem::exists(output)) {
+            EXPECT_EQ(std::filesystem::file_size(output), *c.outputBytes);
+        }
+
+        const std::vector<std::string>& calls = indicator.calls;
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_EQ(calls.front().substr(0, 3), "P0/");
+        const bool flashed = c.end != CutEnd::Stopped;
+        const std::vector<std::string> end(calls.end() - (flashed ? 2 : 1), calls.end());
+        const std::vector<std::string> expectedEnd =
+            flashed ? std::vector<std::string>{"C", "F"} : std::vector<std::string>{"C"};
+        EXPECT_EQ(end, expectedEnd);
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "C"), 1);
+    }
+    EXPECT_TRUE(goneAtOnce) << "the output outlived the stop at the end of the session";
+}
+
+TEST_F(HeadCut, ACutThatCannotFitIsRefusedBeforeTheOutputIsTouched) {
+    const auto source = makeSource(u"clip.mpg", 5000);
+    const auto output = folder / u"out.mpg";
+    testing::writeFile(output, testing::patternBytes(700));
+    std::uint64_t room = 0;
+    ASSERT_EQ(roomFor(pathText(output), room), kNoError);
+    if (room >= std::uint64_t{INT32_MAX} * 1000) GTEST_SKIP() << "more than 2 TB free here";
+    const CutOutcome outcome = cut(source, INT32_MAX, output);
+    expectFailure(outcome, CutEnd::NoRoom, pathText(output));
+    EXPECT_NE(outcome.notice.prompt.find(u"2147483647000 Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
+    EXPECT_EQ(testing::readFile(output), testing::patternBytes(700));
+}
+
+#ifndef _WIN32
+// A drive of 16 MiB of its own, where free space is known to the byte.
+class SmallDrive : public HeadCut {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(drive);
+        if (::mount("tarnvel-test", drive.c_str(), "tmpfs", 0, "size=16m") != 0)
+            GTEST_SKIP() << "cannot mount a tmpfs here (needs root): " << std::strerror(errno);
+        mounted = true;
+    }
+    void TearDown() override {
+        if (mounted) ::umount2(drive.c_str(), MNT_DETACH);
+        HeadCut::TearDown();
+    }
+    std::uint64_t freeBytes() const {
+        struct statvfs volume {};
+        return ::statvfs(drive.c_str(), &volume) == 0 ? std::uint64_t{volume.f_bavail} * volume.f_frsize : 0;
+    }
+
+    const std::filesystem::path drive = folder / u"drive";
+    const std::filesystem::path output = drive / u"out.mpg";
+    bool mounted = false;
+};
+
+TEST_F(SmallDrive, AnOutputsOwnLengthCountsAsFree) {
+    testing::writeFile(output, testing::patternBytes(10'000'000));
+    ASSERT_LT(freeBytes(), 12'000'000u);
+    const auto source = makeSource(u"clip.mpg", 17'000'000);
+    EXPECT_TRUE(isDone(cut(source, 12000, output)));
+
+    const CutOutcome outcome = cut(source, 17000, output);
+    expectFailure(outcome, CutEnd::NoRoom, pathText(output));
+    EXPECT_NE(outcome.notice.prompt.find(u"17000000 Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
+    EXPECT_EQ(std::filesystem::file_size(output), 12'000'000u) << "the refused cut wrote";
+}
+
+TEST_F(SmallDrive, ADriveFilledWhileTheCutRunsGetsItsSpaceBack) {
+    const auto source = makeSource(u"clip.mpg", 8'000'000);
+    std::uint64_t freeWhenFull = 0;
+    sink.duringEvents = [&] {
+        if (freeWhenFull || !std::filesystem::exists(output)) return;
+        // Another program takes the rest after the first chunk is written.
+        std::ofstream filler(drive / u"filler", std::ios::binary);
+        const std::vector<char> megabyte(1 << 20, 'x');
+        while (filler.write(megabyte.data(), static_cast<std::streamsize>(megabyte.size()))) {
+        }
+        filler.close();
+        freeWhenFull = freeBytes() + 1;
+    };
+    const CutOutcome outcome = cut(source, 8000, output);
+    expectFailure(outcome, CutEnd::Write, pathText(output));
+    expectReason(outcome, ENOSPC);
+    EXPECT_FALSE(std::filesystem::exists(output));
+    EXPECT_GE(freeBytes(), freeWhenFull + 4'000'000) << "the partial output's space did not come back";
+    const std::vector<std::string> taskbarEnd(indicator.calls.end() - 2, indicator.calls.end());
+    EXPECT_EQ(taskbarEnd, (std::vector<std::string>{"C", "F"}));
+}
+#endif
 }  // namespace
 }  // namespace tarnvel

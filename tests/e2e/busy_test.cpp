@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "fixture.h"
+#include "failure.h"
 
 namespace e2e {
 namespace {
@@ -45,8 +45,8 @@ TEST_F(Busy, ButtonsAndMenuRestWhileTheBarAdvances) {
     }
     const bool stalled = !app.findBox();
     if (stalled)
-        for (int i = 0; i < 2; ++i) PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
-    EXPECT_FALSE(stalled) << "the cut stood still until Esc";
+        for (int i = 0; i < 2; ++i) PostMessageW(app.main(), WM_MOUSEMOVE, 0, 0);
+    EXPECT_FALSE(stalled) << "the cut stood still until the mouse moved";
     EXPECT_FALSE(sawMenuMode) << "the menu opened during the cut";
     EXPECT_EQ(app.dismissBox(), kDone);
     EXPECT_TRUE(sawBothDisabled) << "Cut開始 and ファイル指定 should be disabled during the cut";
@@ -84,16 +84,72 @@ TEST_F(Busy, ADropDuringTheCutIsIgnored) {
     EXPECT_FALSE(exists(outputFor(L"jpeg")));
 }
 
-TEST_F(Busy, ClosingWaitsForTheCutAndItsMessage) {
+TEST_F(Busy, EscAsksWhetherToStopAndOnlyYesStops) {
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(waitUntil([&] { return app.findBox() != nullptr; }, 500)) << "Esc with no cut running asked";
+
     app.clickCut();
-    PostMessageW(app.main(), WM_CLOSE, 0, 0);
-    HWND box = app.waitBox(60000);
-    EXPECT_EQ(app.readBox(box), kDone);
-    EXPECT_TRUE(IsWindow(app.main())) << "the window went away under the running cut";
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    HWND question = app.waitBox();
+    EXPECT_EQ(app.readBox(question), stopQuestion(kOutputMpg));
+    app.answerBox(question, IDNO);
+    EXPECT_EQ(app.dismissBox(60000), kDone) << "いいえ lets the cut go on to its end";
     EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000));
 
-    app.dismissBox();
-    EXPECT_TRUE(app.waitExit(kWaitMs)) << "the program did not end after the cut";
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    app.answerBox(app.waitBox(), IDYES);
+    EXPECT_EQ(app.dismissBox(60000), cutStopped(kOutputMpg));
+    EXPECT_FALSE(exists(kOutputMpg)) << "the stopped cut left its output";
+    expectUsable(app);
+    EXPECT_EQ(app.cut("2"), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 2000));
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+TEST_F(Busy, ClosingAsksFirstAndNoLetsTheCutFinish) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_CLOSE, 0, 0);
+    HWND question = app.waitBox();
+    EXPECT_EQ(app.readBox(question), stopAndCloseQuestion(kOutputMpg));
+    app.answerBox(question, IDNO);
+    EXPECT_EQ(app.dismissBox(60000), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000));
+    EXPECT_FALSE(app.waitExit(1000)) << "いいえ closed the window";
+    expectUsable(app);
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+TEST_F(Busy, ClosingWithYesStopsTheCutAndEndsTheProgram) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_CLOSE, 0, 0);
+    app.answerBox(app.waitBox(), IDYES);
+    ASSERT_TRUE(app.waitExit(60000)) << "the program did not end after the cut stopped";
+    EXPECT_EQ(app.exitCode(), 0u);
+    EXPECT_FALSE(exists(kOutputMpg)) << "the stopped cut left its output";
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+// The question holds the copy still, so the session's messages surely come
+// while it runs; they arrive as Windows sends them, from another process.
+TEST_F(Busy, TheSessionWaitsForTheCutAndItsEndRemovesTheOutput) {
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(
+        SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
+    EXPECT_TRUE(answer) << "with no cut running, a logoff may go ahead";
+
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    HWND question = app.waitBox();
+    ASSERT_TRUE(
+        SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
+    EXPECT_FALSE(answer) << "a cut in progress should hold the logoff";
+    ASSERT_TRUE(exists(kOutputMpg));
+
+    ASSERT_TRUE(SendMessageTimeoutW(app.main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
+    EXPECT_FALSE(exists(kOutputMpg)) << "the output outlived the end of the session";
+    app.answerBox(question, IDNO);
+    EXPECT_TRUE(app.waitExit(kWaitMs)) << "the program stayed after the session ended";
     EXPECT_TRUE(holds(source, bytes));
 }
 

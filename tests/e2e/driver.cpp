@@ -409,6 +409,17 @@ Box App::dismissBox(DWORD timeoutMs) const {
     return seen;
 }
 
+void App::answerBox(HWND box, int button) const {
+    post(box, WM_COMMAND, static_cast<WPARAM>(button));
+    if (!waitUntil([&] { return !IsWindow(box); }, kWaitMs)) fail("the question box did not close");
+}
+
+DWORD App::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
 void App::announceDpi(UINT dpi, const RECT& suggested) const {
     void* remote = VirtualAllocEx(process_.get(), nullptr, sizeof suggested, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     if (!remote || !WriteProcessMemory(process_.get(), remote, &suggested, sizeof suggested, nullptr))

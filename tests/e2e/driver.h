@@ -127,6 +127,10 @@ public:
     HWND waitBox(DWORD timeoutMs = kWaitMs) const;
     Box readBox(HWND box) const;
     Box dismissBox(DWORD timeoutMs = kWaitMs) const;
+    // A question box answered with IDYES or IDNO; returns once it has closed.
+    void answerBox(HWND box, int button) const;
+    // The program's exit code once it has ended.
+    DWORD exitCode() const;
 
     // WM_DPICHANGED as Windows sends it when the window reaches a monitor of
     // another DPI, the suggested window rectangle lying in the program's memory.

@@ -1,5 +1,6 @@
-// Drive C: nearly full (scripts/e2e-config.sh full-disk): the output cannot
-// be written out, and Windows says so with ERROR_DISK_FULL.
+// Drive C: nearly full (scripts/e2e-config.sh full-disk): a cut that cannot
+// fit is refused before anything is written, and one that meets a full disk
+// on the way gives the space it took back.
 
 #include "configuration.h"
 #include "failure.h"
@@ -18,25 +19,67 @@ protected:
         if (!GetDiskFreeSpaceExW(L"C:\\", &available, nullptr, nullptr)) return 0;
         return available.QuadPart;
     }
+
+    std::wstring outsideSource(const Bytes& bytes) {
+        std::wstring path = outsideDriveC() + L"\\動画クリップ.mpg";
+        writeBytes(path, bytes);
+        return path;
+    }
 };
 
-TEST_F(FullDisk, OutputLargerThanTheFreeSpace) {
+TEST_F(FullDisk, ACutLargerThanTheFreeSpaceIsRefusedUpFront) {
     const unsigned long long free = freeOnC();
     ASSERT_GT(free, 0u);
     ASSERT_LT(free, 64ull << 20) << "C: should be nearly full";
-    // Several times the free space, so neither a cache nor a rounding lets it fit.
-    const auto blocks = static_cast<size_t>(free * 3 / 1000 + 1);
+    const auto blocks = static_cast<size_t>(free / 1000 + 1);
     const Bytes bytes = pattern(blocks * 1000, 5);
-    const std::wstring source = outsideDriveC() + L"\\動画クリップ.mpg";
-    writeBytes(source, bytes);
+    const std::wstring source = outsideSource(bytes);
     app.chooseFile(source);
 
-    const Box box = app.cut(std::to_string(blocks));
-    expectReport(box, kOutputMpg, ERROR_DISK_FULL);
-    EXPECT_NE(box.text.find(numberedReason(ERROR_DISK_FULL)), std::string::npos)
-        << box.text << "\nshould give the reason " << numberedReason(ERROR_DISK_FULL);
+    EXPECT_EQ(app.cut(std::to_string(blocks)), noRoom(kOutputMpg, blocks * 1000, free));
     expectUsable();
-    EXPECT_FALSE(waitUntil([&] { return app.findBox() != nullptr; }, 1000)) << "a second box followed the report";
+    EXPECT_FALSE(exists(kOutputMpg));
+    EXPECT_EQ(freeOnC(), free) << "the refused cut took space";
+
+    EXPECT_EQ(app.cut("100"), kDone) << "a cut that fits";
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 100000));
+    EXPECT_TRUE(holds(source, bytes));
+    removePath(source);
+}
+
+// Another program fills C: while the cut waits for an answer to Esc: the
+// writes fail with ERROR_DISK_FULL, and the part already written goes again.
+TEST_F(FullDisk, ADiskFilledDuringTheCutGetsItsSpaceBack) {
+    const unsigned long long free = freeOnC();
+    const auto blocks = static_cast<size_t>(free / 1000 * 3 / 4);
+    ASSERT_GT(blocks, 8192u) << "the cut should take more than two of the engine's 4 MB chunks";
+    const Bytes bytes = pattern(blocks * 1000, 6);
+    const std::wstring source = outsideSource(bytes);
+    app.chooseFile(source);
+
+    app.setSize(std::to_string(blocks));
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    HWND question = app.waitBox();
+    ASSERT_TRUE(exists(kOutputMpg));
+    const std::wstring filler = scratch / "filler.bin";
+    {
+        Handle file(CreateFileW(filler.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        ASSERT_NE(file.get(), INVALID_HANDLE_VALUE);
+        const Bytes block(4096, 0x55);
+        DWORD written = 0;
+        while (WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr) && written) {
+        }
+    }
+    const unsigned long long freeWhenFull = freeOnC();
+    app.answerBox(question, IDNO);
+
+    expectReport(app.dismissBox(60000), kOutputMpg, ERROR_DISK_FULL);
+    expectUsable();
+    EXPECT_FALSE(exists(kOutputMpg)) << "the failed cut left its output";
+    EXPECT_GT(freeOnC(), freeWhenFull + 4000000) << "the written part's space did not come back";
+    removePath(filler);
+    EXPECT_EQ(freeOnC(), free);
     EXPECT_TRUE(holds(source, bytes));
     removePath(source);
 }

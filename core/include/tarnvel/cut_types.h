@@ -59,8 +59,8 @@ struct MessageNotice {
 // (its files and buffer are its own, and it reads no window state) and calls
 // it only between blocks, never halfway through a read or a write. The window
 // stays busy until the cut returns: its buttons and menu are disabled (the
-// menu's modal loop is refused too), a close is deferred until the cut has
-// ended, and drops are ignored.
+// menu's modal loop is refused too), a close asks whether to stop the cut
+// and is carried out only once the cut has returned, and drops are ignored.
 class ProgressSink {
 public:
     virtual void setUpperBound(std::int32_t barUpper) = 0;

@@ -53,6 +53,9 @@ public:
     SystemError truncate();
     SystemError identity(FileIdentity& out) const;
     SystemError close();
+    // Removes a file opened for writing and closes it. Where it cannot be
+    // removed, it is emptied at least, and the reason comes back.
+    SystemError discard();
 
     bool isOpen() const;
 
@@ -61,6 +64,7 @@ private:
     void* handle_ = nullptr;
 #else
     int fd_ = -1;
+    std::string writtenPath_;  // what discard() removes, if it is still this file
 #endif
 };
 
@@ -85,6 +89,10 @@ struct FileFacts {
     std::uint64_t bytes = 0;
 };
 FileFacts inspectFile(std::u16string_view path);
+
+// The bytes a file at path could take: the free space of its drive left to
+// this user, with the file's present length, which rewriting it frees.
+SystemError roomFor(std::u16string_view path, std::uint64_t& bytes);
 
 // The system's own words for a code, in English or the C library's locale;
 // the window passes its own, in the user's language.

@@ -68,6 +68,16 @@ std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCo
 enum class Unexpected { OutOfMemory, Other };
 std::u16string cutStoppedUnexpectedly(Unexpected what);
 
+// Stopping a running cut, and what is left of its output.
+std::u16string stopCutQuestion(std::u16string_view output);
+std::u16string stopCutAndCloseQuestion(std::u16string_view output);
+std::u16string cutStopped(std::u16string_view output, bool outputRemoved);
+std::u16string partialOutputLeft(std::u16string_view output);
+// Shown by Windows beside the program when the user signs out or shuts down during a cut.
+inline constexpr char16_t kShutdownBlockReason[] = u"作成ファイルを書き込んでいます。";
+// Cut開始 refused before the output is opened: it would not fit on its drive.
+std::u16string outputDoesNotFit(std::u16string_view output, std::uint64_t bytesNeeded, std::uint64_t bytesFree);
+
 // The system's description of an error code, or the lack of one, with the number.
 std::u16string systemReason(std::u16string_view description, std::uint32_t code);
 
