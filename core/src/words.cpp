@@ -83,20 +83,20 @@ std::u16string cutStoppedUnexpectedly(Unexpected what) {
 
 std::u16string stopCutQuestion(std::u16string_view output) {
     return lines({u"Cut を中止しますか？", u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
-                  u"Cut を続けるには [いいえ] を選んでください。"});
+                  u"Cut を続けるには「いいえ」を選んでください。"});
 }
 
 std::u16string stopCutAndCloseQuestion(std::u16string_view output) {
     return lines({u"Cut を中止して Tarnvel を終了しますか？",
                   u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
-                  u"Cut を続けるには [いいえ] を選んでください。"});
+                  u"Cut を続けるには「いいえ」を選んでください。"});
 }
 
 std::u16string cutStopped(std::u16string_view output, bool outputRemoved) {
     return lines({u"Cut を中止しました。",
                   outputRemoved ? u"作成途中の作成ファイル " + std::u16string(output) + u" は削除しました。"
                                 : partialOutputLeft(output),
-                  u"作り直すには、もう一度 [Cut開始] を押してください。"});
+                  u"作り直すには、もう一度「Cut開始」を押してください。"});
 }
 
 std::u16string partialOutputLeft(std::u16string_view output) {
@@ -105,10 +105,10 @@ std::u16string partialOutputLeft(std::u16string_view output) {
 }
 
 std::u16string outputDoesNotFit(std::u16string_view output, std::uint64_t bytesNeeded, std::uint64_t bytesFree) {
-    return lines({u"作成ファイル " + std::u16string(output) + u" を作成できません。ディスクの空き容量が足りません。",
-                  u"必要な容量: " + decimalText(static_cast<std::int64_t>(bytesNeeded)) + u" Byte",
-                  u"空き容量: " + decimalText(static_cast<std::int64_t>(bytesFree)) + u" Byte",
-                  u"不要なファイルを削除して空き容量を増やすか、作成ファイルサイズを小さくしてください。"});
+    return lines({u"作成ファイル " + std::u16string(output) + u" を作れません。C: ドライブの空きが足りません。",
+                  u"必要な大きさ: " + decimalText(static_cast<std::int64_t>(bytesNeeded)) + u"Byte",
+                  u"C: ドライブの空き: " + decimalText(static_cast<std::int64_t>(bytesFree)) + u"Byte",
+                  u"いらないファイルを削除して空きを増やすか、作成ファイルサイズを小さくしてください。"});
 }
 
 std::u16string systemReason(std::u16string_view description, std::uint32_t code) {

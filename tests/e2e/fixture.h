@@ -20,26 +20,26 @@ inline std::string partialOutput(const std::wstring& output) { return "作成途
 inline Box stopQuestion(const std::wstring& output) {
     return {"Tarnvel",
             "Cut を中止しますか？\n" + partialOutput(output) +
-                " は削除されます。\nCut を続けるには [いいえ] を選んでください。",
+                " は削除されます。\nCut を続けるには「いいえ」を選んでください。",
             true};
 }
 inline Box stopAndCloseQuestion(const std::wstring& output) {
     return {"Tarnvel",
             "Cut を中止して Tarnvel を終了しますか？\n" + partialOutput(output) +
-                " は削除されます。\nCut を続けるには [いいえ] を選んでください。",
+                " は削除されます。\nCut を続けるには「いいえ」を選んでください。",
             true};
 }
 inline Box cutStopped(const std::wstring& output) {
     return {"Tarnvel",
             "Cut を中止しました。\n" + partialOutput(output) +
-                " は削除しました。\n作り直すには、もう一度 [Cut開始] を押してください。",
+                " は削除しました。\n作り直すには、もう一度「Cut開始」を押してください。",
             false};
 }
 inline Box noRoom(const std::wstring& output, unsigned long long needed, unsigned long long free) {
     return {"エラー",
-            "作成ファイル " + utf8(output) + " を作成できません。ディスクの空き容量が足りません。\n必要な容量: " +
-                std::to_string(needed) + " Byte\n空き容量: " + std::to_string(free) +
-                " Byte\n不要なファイルを削除して空き容量を増やすか、作成ファイルサイズを小さくしてください。",
+            "作成ファイル " + utf8(output) + " を作れません。C: ドライブの空きが足りません。\n必要な大きさ: " +
+                std::to_string(needed) + "Byte\nC: ドライブの空き: " + std::to_string(free) +
+                "Byte\nいらないファイルを削除して空きを増やすか、作成ファイルサイズを小さくしてください。",
             true};
 }
 
