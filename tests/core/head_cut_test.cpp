@@ -470,7 +470,7 @@ TEST_F(SmallDrive, AnOutputsOwnLengthCountsAsFree) {
 
     const CutOutcome outcome = cut(source, 17000, output);
     expectFailure(outcome, CutEnd::NoRoom, pathText(output));
-    EXPECT_NE(outcome.notice.prompt.find(u"17000000 Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
+    EXPECT_NE(outcome.notice.prompt.find(u"17000000Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
     EXPECT_EQ(std::filesystem::file_size(output), 12'000'000u) << "the refused cut wrote";
 }
 
