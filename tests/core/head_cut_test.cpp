@@ -434,7 +434,7 @@ TEST_F(HeadCut, ACutThatCannotFitIsRefusedBeforeTheOutputIsTouched) {
     if (room >= std::uint64_t{INT32_MAX} * 1000) GTEST_SKIP() << "more than 2 TB free here";
     const CutOutcome outcome = cut(source, INT32_MAX, output);
     expectFailure(outcome, CutEnd::NoRoom, pathText(output));
-    EXPECT_NE(outcome.notice.prompt.find(u"2147483647000 Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
+    EXPECT_NE(outcome.notice.prompt.find(u"2147483647000Byte"), std::u16string::npos) << narrow(outcome.notice.prompt);
     EXPECT_EQ(testing::readFile(output), testing::patternBytes(700));
 }
 
