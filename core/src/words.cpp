@@ -15,6 +15,11 @@ std::u16string lines(std::initializer_list<std::u16string_view> parts) {
     return text;
 }
 
+std::u16string stopQuestion(std::u16string_view question, std::u16string_view output) {
+    return lines({question, u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
+                  u"Cut を続けるには「いいえ」を選んでください。"});
+}
+
 }  // namespace
 
 std::u16string sourceSize(std::int64_t bytes) { return decimalText(bytes) + u"Byte"; }
@@ -81,15 +86,10 @@ std::u16string cutStoppedUnexpectedly(Unexpected what) {
         {u"Cut できませんでした。", u"思いがけない問題が起きました。Tarnvel を起動し直して、もう一度お試しください。"});
 }
 
-std::u16string stopCutQuestion(std::u16string_view output) {
-    return lines({u"Cut を中止しますか？", u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
-                  u"Cut を続けるには「いいえ」を選んでください。"});
-}
+std::u16string stopCutQuestion(std::u16string_view output) { return stopQuestion(u"Cut を中止しますか？", output); }
 
 std::u16string stopCutAndCloseQuestion(std::u16string_view output) {
-    return lines({u"Cut を中止して Tarnvel を終了しますか？",
-                  u"作成途中の作成ファイル " + std::u16string(output) + u" は削除されます。",
-                  u"Cut を続けるには「いいえ」を選んでください。"});
+    return stopQuestion(u"Cut を中止して Tarnvel を終了しますか？", output);
 }
 
 std::u16string cutStopped(std::u16string_view output, bool outputRemoved) {
