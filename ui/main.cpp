@@ -10,6 +10,9 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     tarnvel::ui::restrictDllSearchToSystemFolder();
+    // A card reader or disc drive without its medium then fails the call, which
+    // the program reports, instead of holding it in a system box.
+    SetErrorMode(SetErrorMode(SEM_FAILCRITICALERRORS) | SEM_FAILCRITICALERRORS);
     const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     // It is not documented to set the last error when it fails.
     SetLastError(0);
