@@ -162,19 +162,8 @@ bool folderOrReadOnlyAt(std::u16string_view path) {
 }
 
 bool driveGone(std::u16string_view path) {
-    std::u16string_view root;
-    if (path.size() >= 3 && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/')) {
-        root = path.substr(0, 3);
-    } else if (path.starts_with(u"\\\\") && !path.starts_with(u"\\\\?\\")) {
-        // \\server\share\ : the fourth separator ends the root.
-        const std::size_t server = path.find(u'\\', 2);
-        const std::size_t share = server == std::u16string_view::npos ? server : path.find(u'\\', server + 1);
-        if (share == std::u16string_view::npos) return false;
-        root = path.substr(0, share + 1);
-    } else {
-        return false;
-    }
-    return GetFileAttributesW(widePath(root).c_str()) == INVALID_FILE_ATTRIBUTES;
+    const std::u16string_view root = pathRoot(path);
+    return !root.empty() && GetFileAttributesW(widePath(root).c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 FileFacts inspectFile(std::u16string_view path) {

@@ -98,6 +98,12 @@ std::u16string shownPath(std::u16string_view path) {
     return plain;
 }
 
+std::u16string_view pathRoot(std::u16string_view path) {
+    const bool unc = isUncPath(path);
+    if (!unc && !isDrivePath(path)) return {};
+    return path.substr(0, firstComponent(path, unc));
+}
+
 #ifdef _WIN32
 std::u16string systemPath(std::u16string_view path) {
     if (path.empty() || isDeviceForm(path)) return std::u16string(path);

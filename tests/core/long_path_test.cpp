@@ -65,6 +65,17 @@ TEST(LongPath, TheShownFormDropsThePrefixOnlyWhereItMeansTheSameFile) {
     for (const auto& [path, expected] : cases) EXPECT_EQ(shownPath(path), expected) << narrow(path.substr(0, 60));
 }
 
+TEST(LongPath, TheRootNamesTheDriveOrTheShare) {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
+        {u"D:\\video\\clip.mpg", u"D:\\"},
+        {u"\\\\server\\share\\clip.mpg", u"\\\\server\\share\\"},
+        {u"\\\\server\\share", u"\\\\server\\share"},
+        {u"video\\clip.mpg", u""},
+        {u"\\\\?\\D:\\clip.mpg", u""},
+    };
+    for (const auto& [path, root] : cases) EXPECT_EQ(pathRoot(path), root) << narrow(path);
+}
+
 #ifdef _WIN32
 TEST(LongPath, TheSystemGetsResolvedPathsInTheFormTheyNeed) {
     const std::u16string drive = deep(u"C:", 300);

@@ -24,6 +24,10 @@ std::u16string longPathForm(std::u16string_view fullPath);
 // where that form fits within MAX_PATH and means the same file; else unchanged.
 std::u16string shownPath(std::u16string_view path);
 
+// The part that names the drive or the share: "C:\" or "\\server\share\";
+// empty for a relative path or a device form.
+std::u16string_view pathRoot(std::u16string_view path);
+
 #ifdef _WIN32
 // What the file calls are given for a path: resolved against the current
 // folder (GetFullPathNameW) and then in its long form where it needs one.
