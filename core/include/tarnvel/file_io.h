@@ -60,12 +60,12 @@ public:
     bool isOpen() const;
 
 private:
-#ifdef _WIN32
-    void* handle_ = nullptr;
-#else
-    int fd_ = -1;
-    std::string writtenPath_;  // what discard() removes, if it is still this file
-#endif
+    // A HANDLE on Windows, a descriptor elsewhere; -1 is closed for both
+    // (INVALID_HANDLE_VALUE on Windows).
+    std::intptr_t native_ = kClosed;
+    static constexpr std::intptr_t kClosed = -1;
+    // The POSIX backend's: what discard() removes, if it is still this file.
+    std::string writtenPath_;
 };
 
 // The failures a user can do something about, whatever the platform's code.

@@ -1,0 +1,227 @@
+// The file layer of the Windows program, straight over the Win32 calls.
+#include "tarnvel/file_io.h"
+#include "tarnvel/words.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "tarnvel/long_path.h"
+#include "tarnvel/text.h"
+
+namespace tarnvel {
+
+File::~File() { close(); }
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+namespace {
+
+HANDLE handleOf(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }
+
+SystemError lastError() { return static_cast<SystemError>(GetLastError()); }
+
+std::wstring widePath(std::u16string_view path) {
+    const std::u16string system = systemPath(path);
+    return {system.begin(), system.end()};
+}
+
+// One call moves at most this much, well inside a DWORD.
+constexpr std::size_t kMaxCallBytes = std::size_t{1} << 30;
+
+}  // namespace
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        native_ = std::exchange(other.native_, kClosed);
+    }
+    return *this;
+}
+
+bool File::isOpen() const { return native_ != kClosed; }
+
+SystemError File::openForReading(std::u16string_view path) {
+    close();
+    HANDLE handle =
+        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    native_ = reinterpret_cast<std::intptr_t>(handle);
+    return kNoError;
+}
+
+SystemError File::openForWriting(std::u16string_view path) {
+    close();
+    const std::wstring name = widePath(path);
+    const auto open = [&](DWORD access) {
+        // Reading the attributes is what the identity check needs.
+        return CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | access, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    };
+    // DELETE lets discard() remove it through this handle. A file one may
+    // write but not delete, or one another program shares for writing only,
+    // is still written; a failure then empties it instead.
+    HANDLE handle = open(DELETE);
+    if (handle == INVALID_HANDLE_VALUE &&
+        (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
+        handle = open(0);
+    if (handle == INVALID_HANDLE_VALUE) return lastError();
+    native_ = reinterpret_cast<std::intptr_t>(handle);
+    return kNoError;
+}
+
+Transfer File::read(std::span<char> buffer) {
+    Transfer done;
+    while (done.bytes < buffer.size()) {
+        const std::size_t want = std::min(buffer.size() - done.bytes, kMaxCallBytes);
+        DWORD got = 0;
+        if (!ReadFile(handleOf(native_), buffer.data() + done.bytes, static_cast<DWORD>(want), &got, nullptr)) {
+            done.error = lastError();
+            return done;
+        }
+        if (got == 0) break;
+        done.bytes += got;
+    }
+    return done;
+}
+
+SystemError File::writeAll(std::span<const char> bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t want = std::min(bytes.size() - written, kMaxCallBytes);
+        DWORD put = 0;
+        if (!WriteFile(handleOf(native_), bytes.data() + written, static_cast<DWORD>(want), &put, nullptr))
+            return lastError();
+        // A full disk may first accept part of a write; the next call says why.
+        if (put == 0) return ERROR_WRITE_FAULT;
+        written += put;
+    }
+    return kNoError;
+}
+
+SystemError File::truncate() {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handleOf(native_), &size)) return lastError();
+    if (size.QuadPart == 0) return kNoError;  // see the POSIX truncate below
+    const LARGE_INTEGER start{};
+    if (!SetFilePointerEx(handleOf(native_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(handleOf(native_)))
+        return lastError();
+    return kNoError;
+}
+
+SystemError File::identity(FileIdentity& out) const {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(handleOf(native_), &info)) return lastError();
+    out.volume = info.dwVolumeSerialNumber;
+    out.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    return kNoError;
+}
+
+SystemError File::close() {
+    if (!isOpen()) return kNoError;
+    HANDLE handle = handleOf(std::exchange(native_, kClosed));
+    return CloseHandle(handle) ? kNoError : lastError();
+}
+
+ErrorKind errorKind(SystemError code) {
+    switch (code) {
+    case ERROR_ACCESS_DENIED: return ErrorKind::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ErrorKind::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE: return ErrorKind::InUse;
+    // A card or stick pulled out, a disc taken away, a network share gone.
+    case ERROR_INVALID_DRIVE:
+    case ERROR_NOT_READY:
+    case ERROR_BAD_NETPATH:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_FILE_INVALID:
+    case ERROR_MEDIA_CHANGED:
+    case ERROR_NO_MEDIA_IN_DRIVE:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED: return ErrorKind::DeviceGone;
+    default: return ErrorKind::Other;
+    }
+}
+
+bool folderOrReadOnlyAt(std::u16string_view path) {
+    const DWORD attributes = GetFileAttributesW(widePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+bool driveGone(std::u16string_view path) {
+    const std::u16string_view root = pathRoot(path);
+    return !root.empty() && GetFileAttributesW(widePath(root).c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
+FileFacts inspectFile(std::u16string_view path) {
+    FileFacts facts;
+    // A folder opens only with backup semantics; it is then told apart below
+    // rather than reported as a denial it is not.
+    HANDLE handle = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        facts.error = lastError();
+        return facts;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    LARGE_INTEGER size{};
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        // A device or a pipe: nothing with a length to cut.
+    } else if (!GetFileInformationByHandle(handle, &info) || !GetFileSizeEx(handle, &size)) {
+        facts.error = lastError();
+    } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        facts.regularFile = true;
+        facts.bytes = static_cast<std::uint64_t>(size.QuadPart);
+    }
+    CloseHandle(handle);
+    return facts;
+}
+
+SystemError File::discard() {
+    if (!isOpen()) return kNoError;
+    FILE_DISPOSITION_INFO remove{TRUE};
+    SystemError error = kNoError;
+    if (!SetFileInformationByHandle(handleOf(native_), FileDispositionInfo, &remove, sizeof remove)) {
+        error = lastError();
+        const LARGE_INTEGER start{};
+        if (SetFilePointerEx(handleOf(native_), start, nullptr, FILE_BEGIN)) SetEndOfFile(handleOf(native_));
+    }
+    close();
+    return error;
+}
+
+SystemError roomFor(std::u16string_view path, std::uint64_t& bytes) {
+    const std::wstring file = widePath(path);
+    const auto slash = file.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : file.substr(0, slash + 1);
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return lastError();
+    bytes = available.QuadPart;
+    WIN32_FILE_ATTRIBUTE_DATA existing{};
+    if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &existing) &&
+        !(existing.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        bytes += (std::uint64_t{existing.nFileSizeHigh} << 32) | existing.nFileSizeLow;
+    return kNoError;
+}
+
+std::u16string systemErrorText(SystemError code) {
+    wchar_t* buffer = nullptr;
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text(buffer, buffer + length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
+    // Not every number has words on every system; the number alone still helps.
+    return words::systemReason(text, code);
+}
+
+}  // namespace tarnvel
