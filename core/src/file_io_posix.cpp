@@ -24,7 +24,7 @@ File::File(File&& other) noexcept { *this = std::move(other); }
 
 namespace {
 
-int fd(std::intptr_t native) { return static_cast<int>(native); }
+int descriptor(std::intptr_t native) { return static_cast<int>(native); }
 
 SystemError lastError() { return static_cast<SystemError>(errno); }
 
@@ -77,7 +77,7 @@ SystemError File::openForWriting(std::u16string_view path) {
 Transfer File::read(std::span<char> buffer) {
     Transfer done;
     while (done.bytes < buffer.size()) {
-        const ssize_t got = ::read(fd(native_), buffer.data() + done.bytes, buffer.size() - done.bytes);
+        const ssize_t got = ::read(descriptor(native_), buffer.data() + done.bytes, buffer.size() - done.bytes);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             done.error = lastError();
@@ -92,7 +92,7 @@ Transfer File::read(std::span<char> buffer) {
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t put = ::write(fd(native_), bytes.data() + written, bytes.size() - written);
+        const ssize_t put = ::write(descriptor(native_), bytes.data() + written, bytes.size() - written);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return lastError();
         if (put == 0) return EIO;
@@ -103,19 +103,19 @@ SystemError File::writeAll(std::span<const char> bytes) {
 
 SystemError File::truncate() {
     struct stat info {};
-    if (::fstat(fd(native_), &info) != 0) return lastError();
+    if (::fstat(descriptor(native_), &info) != 0) return lastError();
     // A device or a pipe has no length to cut back. An empty file is left
     // alone: ext4 takes emptying one for a rewrite and flushes all of the new
     // contents on close, which cost a 1 GB cut a third of its time (under
     // Wine too, whose SetEndOfFile is this call).
     if (!S_ISREG(info.st_mode) || info.st_size == 0) return kNoError;
-    if (::ftruncate(fd(native_), 0) != 0 || ::lseek(fd(native_), 0, SEEK_SET) != 0) return lastError();
+    if (::ftruncate(descriptor(native_), 0) != 0 || ::lseek(descriptor(native_), 0, SEEK_SET) != 0) return lastError();
     return kNoError;
 }
 
 SystemError File::identity(FileIdentity& out) const {
     struct stat info {};
-    if (::fstat(fd(native_), &info) != 0) return lastError();
+    if (::fstat(descriptor(native_), &info) != 0) return lastError();
     out.volume = static_cast<std::uint64_t>(info.st_dev);
     out.index = static_cast<std::uint64_t>(info.st_ino);
     return kNoError;
@@ -124,7 +124,7 @@ SystemError File::identity(FileIdentity& out) const {
 SystemError File::close() {
     if (!isOpen()) return kNoError;
     // Retrying after EINTR could close a descriptor another thread just got.
-    return ::close(fd(std::exchange(native_, kClosed))) == 0 ? kNoError : lastError();
+    return ::close(descriptor(std::exchange(native_, kClosed))) == 0 ? kNoError : lastError();
 }
 
 ErrorKind errorKind(SystemError code) {
@@ -186,14 +186,14 @@ SystemError File::discard() {
     struct stat open {
     }, named{};
     SystemError error = kNoError;
-    if (::fstat(fd(native_), &open) != 0) {
+    if (::fstat(descriptor(native_), &open) != 0) {
         error = lastError();
     } else if (S_ISREG(open.st_mode) && ::stat(writtenPath_.c_str(), &named) == 0 && named.st_dev == open.st_dev &&
                named.st_ino == open.st_ino && ::unlink(writtenPath_.c_str()) != 0) {
         // Devices stay, and so does a name that leads elsewhere by now: this
         // file then has no name left, and its space comes back on close.
         error = lastError();
-        if (::ftruncate(fd(native_), 0) != 0) error = lastError();
+        if (::ftruncate(descriptor(native_), 0) != 0) error = lastError();
     }
     close();
     return error;
