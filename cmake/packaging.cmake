@@ -8,7 +8,8 @@ file(STRINGS ${PROJECT_SOURCE_DIR}/ui/version.h version_line REGEX "^#define TAR
 string(REGEX REPLACE ".*\"(.*)\".*" "\\1" TARNVEL_VERSION_STRING "${version_line}")
 
 install(TARGETS Tarnvel RUNTIME DESTINATION . COMPONENT app)
-install(FILES ${PROJECT_SOURCE_DIR}/assets/readme.txt DESTINATION . COMPONENT app)
+install(FILES ${PROJECT_SOURCE_DIR}/assets/readme.txt ${PROJECT_SOURCE_DIR}/assets/THIRD-PARTY-NOTICES.txt
+        DESTINATION . COMPONENT app)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tarnvel)

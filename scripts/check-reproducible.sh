@@ -17,6 +17,8 @@ if [ ${#zips_a[@]} -ne 2 ] || [ ${#zips_b[@]} -ne 2 ]; then
 fi
 
 status=0
+# Notices written for another toolchain would name the wrong libraries.
+scripts/make-notices.py --check || status=1
 same() {
   if cmp -s "$1" "$2"; then
     echo "same: $(sha256sum "$1" | cut -c1-16)  $(basename "$1")"
@@ -40,7 +42,8 @@ holds() {  # zip, then its expected files in sorted order, all at the top level
     status=1
   fi
 }
-# What a user unpacks: the program and its readme, nothing else, no folder.
-holds "${zips_a[0]}" Tarnvel.exe readme.txt
-holds "${zips_a[1]}" Tarnvel.exe core_tests.exe fake_editor.exe planted.dll readme.txt run-tests.cmd tarnvel_e2e.exe tests-readme.txt
+# What a user unpacks: the program, its readme and the notices its libraries
+# ask for, nothing else, no folder.
+holds "${zips_a[0]}" THIRD-PARTY-NOTICES.txt Tarnvel.exe readme.txt
+holds "${zips_a[1]}" THIRD-PARTY-NOTICES.txt Tarnvel.exe core_tests.exe fake_editor.exe planted.dll readme.txt run-tests.cmd tarnvel_e2e.exe tests-readme.txt
 exit $status

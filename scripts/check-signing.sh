@@ -2,7 +2,7 @@
 # The signing round trip: signs a build with a throwaway self-signed
 # code-signing certificate through sign.sh and checks that the signature
 # verifies against that certificate and nothing else, that the signed zip
-# holds exactly the signed program and the readme, that signing changed
+# holds exactly the signed program, the readme and the notices, that signing changed
 # nothing of the program but the checksum and the table's entry, that removing
 # the signature gives back the unsigned program (plus the padding before the
 # table), and that the unsigned zip is left as it was. Also that sign.sh
@@ -66,14 +66,16 @@ echo "signed: $signed_zip"
 [ "$(dirname "$signed_zip")" != "$(dirname "$unsigned_zip")" ] || bad "signed zip beside the unsigned one"
 
 contents=$(unzip -Z1 "$signed_zip" | LC_ALL=C sort | tr '\n' ' ')
-[ "$contents" = "Tarnvel.exe readme.txt " ] || bad "signed zip holds: $contents"
+[ "$contents" = "THIRD-PARTY-NOTICES.txt Tarnvel.exe readme.txt " ] || bad "signed zip holds: $contents"
 mkdir "$tmp/signed"
 unzip -q "$signed_zip" -d "$tmp/signed"
-cmp -s "$tmp/signed/readme.txt" "$tmp/unsigned/readme.txt" || bad "readme.txt differs from the unsigned zip's"
+for f in readme.txt THIRD-PARTY-NOTICES.txt; do
+  cmp -s "$tmp/signed/$f" "$tmp/unsigned/$f" || bad "$f differs from the unsigned zip's"
+done
 # zipinfo -T prints each entry's time as yyyymmdd.hhmmss, as stored (DOS time, UTC here).
 # DOS times count seconds in twos, so an odd second is stored as the one before or after.
 dos_times=" $(for d in -1 0 1; do TZ=UTC date -d "@$((SOURCE_DATE_EPOCH + d))" +%Y%m%d.%H%M%S; done | tr '\n' ' ')"
-for f in Tarnvel.exe readme.txt; do
+for f in Tarnvel.exe readme.txt THIRD-PARTY-NOTICES.txt; do
   time=$(zipinfo -T "$signed_zip" "$f" | awk '{print $7}')
   [[ $dos_times == *" $time "* ]] || bad "$f dated $time, SOURCE_DATE_EPOCH is $(TZ=UTC date -d "@$SOURCE_DATE_EPOCH" +%Y%m%d.%H%M%S)"
 done

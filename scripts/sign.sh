@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release zip as package.sh does, signs its Tarnvel.exe
 # (Authenticode, SHA-256) and packs the signed program with the same readme
-# into FOLDER/signed/Tarnvel-<version>-win64.zip; prints that zip's path.
+# and notices into FOLDER/signed/Tarnvel-<version>-win64.zip; prints that zip's path.
 # The unsigned build and its reproducible zip stay as package.sh made them.
 # Usage: sign.sh [BUILD_FOLDER]   (default build/package)
 #   TARNVEL_SIGN_CERT       the code-signing certificate and key, a PKCS#12 .pfx
@@ -40,9 +40,10 @@ mv "$out/Tarnvel.exe" "$out/files/Tarnvel.exe"
 # File times and order as in the unsigned zip, independent of the signer's
 # time zone and of file attributes beyond the times (zip -X).
 signed_zip=$(cd "$out" && pwd)/$(basename "$release")
+mapfile -t files < <(unzip -Z1 "$release")
 (
   cd "$out/files"
-  TZ=UTC touch -d "@$SOURCE_DATE_EPOCH" Tarnvel.exe readme.txt
-  TZ=UTC zip -X -q "$signed_zip" Tarnvel.exe readme.txt
+  TZ=UTC touch -d "@$SOURCE_DATE_EPOCH" "${files[@]}"
+  TZ=UTC zip -X -q "$signed_zip" "${files[@]}"
 )
 echo "$signed_zip"
