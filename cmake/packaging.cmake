@@ -3,10 +3,6 @@
 # where the tests are built, Tarnvel-<version>-win64-tests.zip beside it
 # (its contents are chosen in cmake/test-package.cmake).
 
-# The version is written once, in version.h, which the resources also read.
-file(STRINGS ${PROJECT_SOURCE_DIR}/ui/version.h version_line REGEX "^#define TARNVEL_VERSION_STRING ")
-string(REGEX REPLACE ".*\"(.*)\".*" "\\1" TARNVEL_VERSION_STRING "${version_line}")
-
 install(TARGETS Tarnvel RUNTIME DESTINATION . COMPONENT app)
 install(FILES ${PROJECT_SOURCE_DIR}/assets/readme.txt ${PROJECT_SOURCE_DIR}/assets/THIRD-PARTY-NOTICES.txt
         DESTINATION . COMPONENT app)

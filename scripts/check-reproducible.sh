@@ -1,9 +1,18 @@
 #!/usr/bin/env bash
 # Builds the packages twice from scratch in two folders and checks that
-# Tarnvel.exe and both zips come out byte for byte the same.
+# Tarnvel.exe and both zips come out byte for byte the same; then the same
+# for Tarnvel.exe from two plain builds of the windows-cross preset, made
+# as a developer makes them, without SOURCE_DATE_EPOCH.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh unzip
+plain_first=build/reproducible-plain-a
+plain_second=build/reproducible-plain-second
+rm -rf "$plain_first" "$plain_second"
+for dir in "$plain_first" "$plain_second"; do
+  env -u SOURCE_DATE_EPOCH cmake --preset windows-cross -B "$dir" >/dev/null
+  env -u SOURCE_DATE_EPOCH cmake --build "$dir" --target Tarnvel >/dev/null
+done
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 # Folder names of different lengths, so a build path that leaks in shows.
 first=build/reproducible-a
@@ -29,6 +38,8 @@ same() {
   fi
 }
 same "$first/ui/Tarnvel.exe" "$second/ui/Tarnvel.exe"
+same "$plain_first/ui/Tarnvel.exe" "$plain_second/ui/Tarnvel.exe"
+same "$plain_first/ui/Tarnvel.unstripped.exe" "$plain_second/ui/Tarnvel.unstripped.exe"
 same "${zips_a[0]%.zip}-unstripped.exe" "${zips_b[0]%.zip}-unstripped.exe"
 same "${zips_a[0]}" "${zips_b[0]}"
 same "${zips_a[1]}" "${zips_b[1]}"
