@@ -14,13 +14,15 @@ namespace tarnvel::ui {
 
 namespace {
 
-// Missing counts as on, Windows' own default.
-bool uacEnabled() {
-    DWORD value = 1;
+// One of UAC's policy values; missing or unreadable counts as Windows' own
+// default.
+DWORD uacPolicy(const wchar_t* name, DWORD windowsDefault) {
+    DWORD value = 0;
     DWORD size = sizeof value;
-    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
-                        L"EnableLUA", RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS ||
-           value != 0;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", name,
+                     RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return windowsDefault;
+    return value;
 }
 
 std::optional<std::u16string> finalPathOf(const std::u16string& path) {
@@ -47,7 +49,10 @@ std::optional<std::u16string> finalPathOf(const std::u16string& path) {
 }  // namespace
 
 void readElevation(CreateFailureFacts& facts) {
-    facts.uacEnabled = uacEnabled();
+    facts.uacEnabled = uacPolicy(L"EnableLUA", 1) != 0;
+    // 0 is "automatically deny elevation requests"; the default, 3, asks for
+    // an administrator's credentials.
+    facts.standardUserElevationDenied = uacPolicy(L"ConsentPromptBehaviorUser", 3) == 0;
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
     const UniqueHandle owned(token);

@@ -12,7 +12,7 @@
 
 namespace tarnvel::ui {
 
-// This process's token and the system's UAC setting, for rightsAdviceFor.
+// This process's token and the system's UAC policy, for rightsAdviceFor.
 void readElevation(CreateFailureFacts& facts);
 
 // An elevated process does not see the user's mapped network drives, so a

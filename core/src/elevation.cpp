@@ -7,7 +7,8 @@ RightsAdvice rightsAdviceFor(const CreateFailureFacts& facts) {
     const bool rightsMissing = facts.error == kAccessDenied || facts.error == kPrivilegeNotHeld;
     if (facts.end != CutEnd::CreateOutput || !rightsMissing || facts.obstacleAtOutput) return RightsAdvice::None;
     if (facts.elevated || facts.elevationType == ElevationType::Full || facts.restarted) return RightsAdvice::None;
-    if (facts.elevationType == ElevationType::Limited || facts.uacEnabled) return RightsAdvice::OfferRestart;
+    if (facts.elevationType == ElevationType::Limited) return RightsAdvice::OfferRestart;
+    if (facts.uacEnabled && !facts.standardUserElevationDenied) return RightsAdvice::OfferRestart;
     return RightsAdvice::NeedsAdministrator;
 }
 

@@ -95,40 +95,78 @@ TEST(ElevatedRestart, IsOfferedOnlyWhereItCanHelpAndNeverTwice) {
     using enum RightsAdvice;
     const CutEnd create = CutEnd::CreateOutput;
     struct Case {
-        CreateFailureFacts facts;  // end, error, type, elevated, UAC, restarted, obstacle
+        CreateFailureFacts facts;
         RightsAdvice advice;
     };
+    // Unnamed facts keep their defaults: not elevated, UAC on, elevation not
+    // denied by policy, not a restart, nothing in the way.
     const Case cases[] = {
-        {{create, kAccessDenied, Limited, false, true, false, false}, OfferRestart},
-        {{create, kPrivilegeNotHeld, Limited, false, true, false, false}, OfferRestart},
-        {{create, kAccessDenied, Default, false, true, false, false},
-         OfferRestart},  // a standard user: Windows asks for an administrator
-        {{create, kAccessDenied, Default, false, false, false, false}, NeedsAdministrator},  // UAC off: no prompt
-        {{create, kPrivilegeNotHeld, Default, false, false, false, false}, NeedsAdministrator},
-        {{create, kAccessDenied, Limited, false, true, true, false}, None},  // restarted already
-        {{create, kAccessDenied, Default, false, true, true, false}, None},
-        {{create, kAccessDenied, Default, false, false, true, false}, None},
-        {{create, kAccessDenied, Full, true, true, false, false}, None},  // already administrator
-        {{create, kAccessDenied, Full, true, true, true, false}, None},
-        {{create, kAccessDenied, Default, true, false, false, false}, None},  // an administrator with UAC off
-        {{create, kAccessDenied, Default, true, true, false, false}, None},   // the built-in Administrator
-        {{create, kAccessDenied, Limited, false, true, false, true}, None},   // read-only file or folder there
-        {{create, kAccessDenied, Default, false, false, false, true}, None},
-        {{create, 32, Limited, false, true, false, false}, None},  // in use by another program
-        {{create, 3, Limited, false, true, false, false}, None},   // no such folder
-        {{create, 3, Default, false, false, false, false}, None},
-        {{CutEnd::Write, 112, Limited, false, true, false, false}, None},            // disk full
-        {{CutEnd::Write, kAccessDenied, Limited, false, true, false, false}, None},  // rights were there at creation
-        {{CutEnd::OpenSource, kAccessDenied, Limited, false, true, false, false}, None},  // the source, not C:\ .
-        {{CutEnd::OpenSource, kAccessDenied, Default, false, false, false, false}, None},
-        {{CutEnd::Done, kNoError, Limited, false, true, false, false}, None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Limited}, OfferRestart},
+        {{.end = create, .error = kPrivilegeNotHeld, .elevationType = Limited}, OfferRestart},
+        // A standard user: Windows asks for an administrator's credentials.
+        {{.end = create, .error = kAccessDenied, .elevationType = Default}, OfferRestart},
+        // UAC off: no prompt, "runas" would start the same rights again.
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .uacEnabled = false}, NeedsAdministrator},
+        {{.end = create, .error = kPrivilegeNotHeld, .elevationType = Default, .uacEnabled = false},
+         NeedsAdministrator},
+        // Policy denies standard users elevation: Windows would refuse unasked.
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .standardUserElevationDenied = true},
+         NeedsAdministrator},
+        {{.end = create, .error = kPrivilegeNotHeld, .elevationType = Default, .standardUserElevationDenied = true},
+         NeedsAdministrator},
+        // ...but binds no administrator, whose own prompt still comes.
+        {{.end = create, .error = kAccessDenied, .elevationType = Limited, .standardUserElevationDenied = true},
+         OfferRestart},
+        {{.end = create,
+          .error = kAccessDenied,
+          .elevationType = Default,
+          .standardUserElevationDenied = true,
+          .restarted = true},
+         None},
+        {{.end = create,
+          .error = kAccessDenied,
+          .elevationType = Default,
+          .standardUserElevationDenied = true,
+          .obstacleAtOutput = true},
+         None},
+        // Restarted already.
+        {{.end = create, .error = kAccessDenied, .elevationType = Limited, .restarted = true}, None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .restarted = true}, None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .uacEnabled = false, .restarted = true},
+         None},
+        // Already administrator; with UAC off; the built-in Administrator.
+        {{.end = create, .error = kAccessDenied, .elevationType = Full, .elevated = true}, None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Full, .elevated = true, .restarted = true}, None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .elevated = true, .uacEnabled = false},
+         None},
+        {{.end = create, .error = kAccessDenied, .elevationType = Default, .elevated = true}, None},
+        // A read-only file or a folder there refuses administrators too.
+        {{.end = create, .error = kAccessDenied, .elevationType = Limited, .obstacleAtOutput = true}, None},
+        {{.end = create,
+          .error = kAccessDenied,
+          .elevationType = Default,
+          .uacEnabled = false,
+          .obstacleAtOutput = true},
+         None},
+        // Not a matter of rights: in use by another program, no such folder.
+        {{.end = create, .error = 32, .elevationType = Limited}, None},
+        {{.end = create, .error = 3, .elevationType = Limited}, None},
+        {{.end = create, .error = 3, .elevationType = Default, .uacEnabled = false}, None},
+        // Not the creation: a full disk; rights that were there at creation;
+        // the source, not C:\ .
+        {{.end = CutEnd::Write, .error = 112, .elevationType = Limited}, None},
+        {{.end = CutEnd::Write, .error = kAccessDenied, .elevationType = Limited}, None},
+        {{.end = CutEnd::OpenSource, .error = kAccessDenied, .elevationType = Limited}, None},
+        {{.end = CutEnd::OpenSource, .error = kAccessDenied, .elevationType = Default, .uacEnabled = false}, None},
+        {{.end = CutEnd::Done, .error = kNoError, .elevationType = Limited}, None},
     };
     for (const Case& c : cases) {
         const CreateFailureFacts& f = c.facts;
         EXPECT_EQ(rightsAdviceFor(f), c.advice)
             << "end " << static_cast<int>(f.end) << ", error " << f.error << ", type "
             << static_cast<int>(f.elevationType) << ", elevated " << f.elevated << ", UAC " << f.uacEnabled
-            << ", restarted " << f.restarted << ", obstacle " << f.obstacleAtOutput;
+            << ", denied by policy " << f.standardUserElevationDenied << ", restarted " << f.restarted << ", obstacle "
+            << f.obstacleAtOutput;
     }
 
     const CutOutcome refused{

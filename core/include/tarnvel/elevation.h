@@ -24,6 +24,10 @@ struct CreateFailureFacts {
     ElevationType elevationType = ElevationType::Default;
     bool elevated = false;   // TokenIsElevated
     bool uacEnabled = true;  // EnableLUA; with UAC off "runas" asks no one
+    // ConsentPromptBehaviorUser 0: policy refuses a standard user's requests
+    // for elevation without asking. An administrator's limited token is not
+    // bound by it.
+    bool standardUserElevationDenied = false;
     bool restarted = false;  // this process is the restart an offer made
     // A read-only file or a folder at the output path: administrators are
     // refused there too, so a restart would only fail again.
@@ -38,7 +42,8 @@ enum class RightsAdvice {
 
 // A restarted process never offers again, so a restart that is still refused
 // cannot loop; with UAC off "runas" would start another copy with the same
-// rights, so none is offered there either.
+// rights, and where policy denies standard users elevation Windows would
+// refuse it unasked, so none is offered there either.
 RightsAdvice rightsAdviceFor(const CreateFailureFacts& facts);
 
 // The question that replaces the failure's notice when a restart is offered.
