@@ -1,16 +1,13 @@
 // The menu's two commands, and the version record of the executable.
 
-#include <cwctype>
 #include <functional>
 #include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "configuration.h"
 #include "fixture.h"
 #include "layout.h"
-#include "planted_dlls.h"
+#include "readme_editor.h"
 
 namespace e2e {
 namespace {
@@ -92,29 +89,6 @@ TEST_F(Menu, AboutClosesOnOkEnterAndEscAndOpensAgain) {
     }
 }
 
-// Ends the editor that the readme command started, whatever the test's outcome.
-struct EditorWindow {
-    HWND window = nullptr;
-    ~EditorWindow() {
-        if (!window) return;
-        DWORD pid = processOf(window);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        if (waitUntil([&] { return !IsWindow(window); }, 5000)) return;
-        Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
-        if (process.get()) TerminateProcess(process.get(), 0);
-    }
-};
-
-// A window of another process than Tarnvel's with readme in its title.
-HWND findReadmeEditor(DWORD tarnvelPid) {
-    return findTopLevelWhere([&](HWND w) {
-        if (processOf(w) == tarnvelPid) return false;
-        std::wstring title = wide(caption(w));
-        for (auto& c : title) c = static_cast<wchar_t>(std::towlower(c));
-        return title.find(L"readme") != std::wstring::npos;
-    });
-}
-
 TEST_F(Menu, ReadmeOpensInTheTextEditorWithoutWaiting) {
     const std::pair<const char*, std::function<void()>> ways[] = {
         {"menu", [&] { app.pickMenuItem(0); }},
@@ -129,17 +103,6 @@ TEST_F(Menu, ReadmeOpensInTheTextEditorWithoutWaiting) {
         EXPECT_TRUE(IsWindowEnabled(app.main()));
         EXPECT_EQ(app.cut(""), kNoFile) << "the main window still answers";
     }
-}
-
-std::wstring besideThisProgram(const wchar_t* name) {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
-}
-
-void copyFile(const std::wstring& from, const std::wstring& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
-        throw std::runtime_error("cannot copy " + utf8(from) + ", error " + std::to_string(GetLastError()));
 }
 
 // Tarnvel.exe and its readme.txt as a user keeps them in Downloads, where a
@@ -167,55 +130,6 @@ TEST_F(ReadmeBesideAnotherNotepad, OpensInTheSystemsEditorNeverInTheOneBesideThe
     EXPECT_FALSE(exists(marker)) << "the notepad.exe in " << utf8(scratch.path()) << " ran";
     EXPECT_TRUE(editor.window) << "no editor window with readme in its title";
     EXPECT_FALSE(app.findBox()) << "an error box instead of the editor";
-}
-
-// Tarnvel.exe in Downloads among DLLs that something left there under the
-// names of system DLLs: mpr.dll, which the program once imported, and those
-// the system's own code loads by name while the program runs. Windows always
-// looks beside the program first for a DLL that is no KnownDLL; Wine does so
-// only for names set native-first (scripts/e2e-config.sh planted-dlls).
-const char* const kPlantedDlls[] = {PLANTED_DLL_NAMES};
-
-class PlantedDlls : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (runningUnderWine() && activeConfiguration() != "planted-dlls") GTEST_SKIP() << skipNote("planted-dlls");
-        const std::wstring& exe = tarnvelExe();
-        copyFile(exe, scratch / "Tarnvel.exe");
-        copyFile(exe.substr(0, exe.find_last_of(L'\\') + 1) + L"readme.txt", scratch / "readme.txt");
-        for (const char* name : kPlantedDlls) copyFile(besideThisProgram(L"planted.dll"), scratch / name);
-    }
-
-    Scratch scratch;
-};
-
-TEST_F(PlantedDlls, NoneIsLoadedFromStartThroughTheDialogCutAboutAndReadmeToClose) {
-    const Bytes bytes = pattern(3000, 9);
-    const std::wstring source = scratch / "動画クリップ.mpg";
-    writeBytes(source, bytes);
-    {
-        App app{App::Start{.exe = scratch / "Tarnvel.exe"}};
-        app.chooseFile(source);
-        EXPECT_EQ(app.cut("2"), kDone);
-        EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 2000));
-
-        app.pickMenuItem(1);
-        HWND about = nullptr;
-        waitUntil([&] { return (about = findTopLevel(app.pid(), TARNVEL_ABOUT_CLASS)) != nullptr; }, kWaitMs);
-        ASSERT_TRUE(about) << "no About window";
-        PostMessageW(GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
-        EXPECT_TRUE(waitUntil([&] { return IsWindowEnabled(app.main()) != FALSE; }, kWaitMs));
-
-        EditorWindow editor;
-        app.pickMenuItem(0);
-        waitUntil([&] { return (editor.window = findReadmeEditor(app.pid())) != nullptr; }, 15000);
-        EXPECT_TRUE(editor.window) << "no editor window with readme in its title";
-
-        PostMessageW(app.main(), WM_CLOSE, 0, 0);
-        EXPECT_TRUE(app.waitExit(kWaitMs)) << "the program did not close";
-    }
-    for (const char* name : kPlantedDlls)
-        EXPECT_FALSE(exists(scratch / (std::string(name) + ".loaded"))) << "the " << name << " beside the program ran";
 }
 
 TEST(VersionRecord, NamesTheProgramInJapaneseUnicode) {

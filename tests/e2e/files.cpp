@@ -111,4 +111,15 @@ Scratch::~Scratch() {
 
 std::wstring Scratch::operator/(const std::string& name) const { return path_ + L"\\" + wide(name); }
 
+std::wstring besideThisProgram(const wchar_t* name) {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+}
+
+void copyFile(const std::wstring& from, const std::wstring& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + utf8(from) + ", error " + std::to_string(GetLastError()));
+}
+
 }  // namespace e2e

@@ -20,6 +20,9 @@ bool exists(const std::wstring& path);
 void removePath(const std::wstring& path);
 // A file of the given length that takes no disk space.
 void makeSparse(const std::wstring& path, long long size);
+void copyFile(const std::wstring& from, const std::wstring& to);
+// A file that travels with the suite, in its own folder.
+std::wstring besideThisProgram(const wchar_t* name);
 
 std::wstring outputFor(const std::wstring& ext);
 inline const std::wstring kOutputMpg = L"C:\\tarnvel.mpg";

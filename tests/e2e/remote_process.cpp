@@ -62,4 +62,20 @@ std::wstring currentDirectoryOf(HANDLE process) {
     return directory;
 }
 
+void loadLibraryInside(HANDLE process, const std::wstring& name, DWORD timeoutMs) {
+    const size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) fail("cannot allocate in the program's memory");
+    const auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+    HANDLE thread = WriteProcessMemory(process, remote, name.c_str(), bytes, nullptr)
+                        ? CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr)
+                        : nullptr;
+    const bool ran = thread && WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    if (thread) CloseHandle(thread);
+    if (!ran) fail("cannot run LoadLibraryW in the program's process");
+    // Only once the thread is done with the name.
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+}
+
 }  // namespace e2e
