@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks that the loader finds an image's load configuration and that it asks
-# for the DLLs bound at start-up to come from the system folder only
+# for the image's own imports to be resolved from the system folder only
 # (DependentLoadFlags = LOAD_LIBRARY_SEARCH_SYSTEM32, read by Windows 10 1607
 # and later). Nothing under Wine reads the field, so only this sees it lost.
 #
@@ -31,4 +31,4 @@ if [ "$flags" != 0008 ]; then
   echo "check-load-config: DependentLoadFlags bytes are $flags, not 00 08 (LOAD_LIBRARY_SEARCH_SYSTEM32)" >&2
   exit 1
 fi
-echo "check-load-config: $exe binds its DLLs' DLLs from the system folder (DependentLoadFlags 0x800)"
+echo "check-load-config: $exe resolves its imports from the system folder only (DependentLoadFlags 0x800)"

@@ -3,10 +3,11 @@
 // brings none. scripts/set-load-config.py points the image's directory at it,
 // which GNU ld does not.
 //
-// DependentLoadFlags is read by Windows 10 1607 and later for the DLLs the
-// loader binds before the program's first line, and the system's own DLLs
-// bind on our behalf: only the system folder is searched for them. Older
-// systems read the fields they know and pass over the rest.
+// DependentLoadFlags is read by Windows 10 1607 and later when the loader
+// resolves this image's own static imports: only the system folder is
+// searched for them. Microsoft promises nothing for what those DLLs import
+// in turn, so it is defence in depth, not the program's only guard.
+// Older systems read the fields they know and pass over the rest.
 
 #include <windows.h>
 
