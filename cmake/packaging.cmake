@@ -1,6 +1,6 @@
 # `cpack` in the Windows build folder makes Tarnvel-<version>-win64.zip with
-# the program and its readme at the top level, as a user unpacks it, and,
-# where the tests are built, Tarnvel-<version>-win64-tests.zip beside it
+# the program, its readme and its notices at the top level, as a user unpacks
+# it, and, where the tests are built, Tarnvel-<version>-win64-tests.zip beside it
 # (its contents are chosen in cmake/test-package.cmake).
 
 install(TARGETS Tarnvel RUNTIME DESTINATION . COMPONENT app)
