@@ -45,8 +45,8 @@ void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi
         HWND control = GetDlgItem(parent, design.id);
         HFONT font = fonts[static_cast<std::size_t>(design.font)];
         SetWindowPos(control, nullptr, twipsToPixels(design.left, at), twipsToPixels(design.top, at),
-                     widthFor(control, design, twipsToPixels(design.width, at), font),
-                     twipsToPixels(design.height, at), SWP_NOZORDER | SWP_NOACTIVATE);
+                     widthFor(control, design, twipsToPixels(design.width, at), font), twipsToPixels(design.height, at),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 }

@@ -6,7 +6,6 @@
 
 #include <span>
 
-
 namespace tarnvel::ui {
 
 struct ControlDesign {

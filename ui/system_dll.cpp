@@ -22,9 +22,10 @@ void restrictDllSearchToSystemFolder() {
 }
 
 std::wstring systemFolder() {
-    return filledBuffer<wchar_t>([](wchar_t* buffer, std::size_t capacity) {
-               return GetSystemDirectoryW(buffer, static_cast<UINT>(capacity));
-           }).value_or(std::wstring());
+    const auto fill = [](wchar_t* buffer, std::size_t capacity) {
+        return GetSystemDirectoryW(buffer, static_cast<UINT>(capacity));
+    };
+    return filledBuffer<wchar_t>(fill).value_or(std::wstring());
 }
 
 HMODULE loadSystemDll(const wchar_t* name) {

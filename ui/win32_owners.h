@@ -67,7 +67,7 @@ template <typename Interface>
 struct ComReleaseTraits {
     using Value = Interface*;
     static constexpr Value none() noexcept { return nullptr; }
-    static bool holds(Value object) noexcept { return object != nullptr; }
+    static bool holds(const Interface* object) noexcept { return object != nullptr; }
     static void close(Value object) noexcept { object->Release(); }
 };
 

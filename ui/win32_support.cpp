@@ -14,9 +14,10 @@ std::wstring windowText(HWND window) {
 }
 
 std::wstring modulePath() {
-    return filledBuffer<wchar_t>([](wchar_t* buffer, std::size_t capacity) {
-               return GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
-           }).value_or(std::wstring());
+    const auto fill = [](wchar_t* buffer, std::size_t capacity) {
+        return GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
+    };
+    return filledBuffer<wchar_t>(fill).value_or(std::wstring());
 }
 
 CurrentDirectoryGuard::CurrentDirectoryGuard()

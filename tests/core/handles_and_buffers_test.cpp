@@ -32,15 +32,9 @@ protected:
     void SetUp() override { closed.clear(); }
 };
 
-TEST_F(UniqueOwnerTest, ClosesWhatItHoldsOnceAndNeverANoneValue) {
-    { const Owner owner(7); }
-    { const Owner owner(-1); }
-    { const Owner owner; }
-    EXPECT_EQ(closed, std::vector<int>{7});
-}
-
-TEST_F(UniqueOwnerTest, MovesOwnershipAndReleaseHandsItBack) {
+TEST_F(UniqueOwnerTest, ClosesEachHeldValueOnceAcrossMovesAndNeverANoneOrReleasedOne) {
     {
+        const Owner held(7), invalid(-1), empty;
         Owner first(3);
         Owner second(std::move(first));
         EXPECT_FALSE(first);  // NOLINT(bugprone-use-after-move): a moved-from owner is empty
@@ -51,7 +45,7 @@ TEST_F(UniqueOwnerTest, MovesOwnershipAndReleaseHandsItBack) {
         EXPECT_EQ(third.release(), 3);
         EXPECT_FALSE(third);
     }
-    EXPECT_EQ(closed, std::vector<int>{4}) << "a released value is the caller's";
+    EXPECT_EQ(closed, (std::vector<int>{4, 7})) << "a released value is the caller's";
 }
 
 TEST_F(UniqueOwnerTest, ResetAndPutCloseTheOldValueFirst) {
@@ -113,25 +107,21 @@ TEST(FilledBuffer, NothingForAFailureOrACallThatNeverFits) {
 }
 
 #ifdef _WIN32
-// The two rules Windows' calls answer by, from a buffer far too small for either.
+// Both rules as Windows answers them, from a buffer far too small for either.
 TEST(FilledBuffer, ReadsWhatWindowsCallsAnswerFromTheSmallestBuffer) {
-    std::wstring fixed(32768, L'\0');
-    fixed.resize(GetCurrentDirectoryW(static_cast<DWORD>(fixed.size()), fixed.data()));
-    EXPECT_EQ(filledBuffer<wchar_t>(
-                  [](wchar_t* buffer, std::size_t capacity) {
-                      return GetCurrentDirectoryW(static_cast<DWORD>(capacity), buffer);
-                  },
-                  1),
-              fixed);
-
-    fixed.assign(32768, L'\0');
-    fixed.resize(GetModuleFileNameW(nullptr, fixed.data(), static_cast<DWORD>(fixed.size())));
-    EXPECT_EQ(filledBuffer<wchar_t>(
-                  [](wchar_t* buffer, std::size_t capacity) {
-                      return GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
-                  },
-                  1),
-              fixed);
+    using Call = DWORD (*)(wchar_t*, DWORD);
+    const Call calls[] = {
+        [](wchar_t* buffer, DWORD capacity) { return GetCurrentDirectoryW(capacity, buffer); },
+        [](wchar_t* buffer, DWORD capacity) { return GetModuleFileNameW(nullptr, buffer, capacity); },
+    };
+    for (const Call call : calls) {
+        std::wstring fixed(32768, L'\0');
+        fixed.resize(call(fixed.data(), static_cast<DWORD>(fixed.size())));
+        const auto fill = [&](wchar_t* buffer, std::size_t capacity) {
+            return call(buffer, static_cast<DWORD>(capacity));
+        };
+        EXPECT_EQ(filledBuffer<wchar_t>(fill, 1), fixed);
+    }
 }
 #endif
 
