@@ -6,8 +6,6 @@
 
 #include <span>
 
-#include "start_failure.h"
-
 namespace tarnvel::ui {
 
 struct ControlDesign {
@@ -24,8 +22,8 @@ struct ControlDesign {
 // Children are created in the order given. Tab visits the tab stops in that
 // order, and screen readers read it, naming an edit field or a progress bar
 // after the static text just before it.
-// The first control that could not be created, if any.
-CallFailure createControls(HWND parent, std::span<const ControlDesign> designs);
+// False as soon as one could not be created, its code still the last error.
+bool createControls(HWND parent, std::span<const ControlDesign> designs);
 // A one-line label (SS_LEFTNOWORDWRAP) whose text is wider in its font than
 // designed is widened to the right just enough; nothing else moves.
 void placeControls(HWND parent, std::span<const ControlDesign> designs, UINT dpi, std::span<const HFONT> fonts);

@@ -1,6 +1,7 @@
 #include "dpi.h"
 
 #include "system_dll.h"
+#include "win32_owners.h"
 
 namespace tarnvel::ui {
 
@@ -36,24 +37,9 @@ const NewerCalls& newerCalls() {
     return calls;
 }
 
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
 UINT systemDpi() {
-    const ScreenDc screen;
-    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    const WindowDc screen = dcOf(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen.get().dc, LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -9,11 +9,11 @@ constexpr UINT kCopyGlobalData = 0x0049;
 
 }  // namespace
 
-std::optional<std::wstring> DroppedFiles::first() const {
-    if (DragQueryFileW(drop_, 0xFFFFFFFF, nullptr, 0) == 0) return std::nullopt;
-    const UINT length = DragQueryFileW(drop_, 0, nullptr, 0);
+std::optional<std::wstring> firstDroppedFile(HDROP drop) {
+    if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return std::nullopt;
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
     std::wstring path(length + 1, L'\0');
-    path.resize(DragQueryFileW(drop_, 0, path.data(), length + 1));
+    path.resize(DragQueryFileW(drop, 0, path.data(), length + 1));
     return path;
 }
 

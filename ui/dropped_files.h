@@ -8,19 +8,8 @@
 
 namespace tarnvel::ui {
 
-// The files of one WM_DROPFILES; the drop is finished when this goes.
-class DroppedFiles {
-public:
-    explicit DroppedFiles(HDROP drop) : drop_(drop) {}
-    ~DroppedFiles() { DragFinish(drop_); }
-    DroppedFiles(const DroppedFiles&) = delete;
-    DroppedFiles& operator=(const DroppedFiles&) = delete;
-
-    std::optional<std::wstring> first() const;
-
-private:
-    HDROP drop_;
-};
+// The first file of a WM_DROPFILES, if it has one.
+std::optional<std::wstring> firstDroppedFile(HDROP drop);
 
 // Lets a non-elevated Explorer drop onto the window when the program runs as
 // administrator, which writing to C:\ often needs.

@@ -7,6 +7,7 @@
 
 #include "shell_execute.h"
 #include "system_dll.h"
+#include "tarnvel/growing_buffer.h"
 #include "tarnvel/long_path.h"
 #include "win32_support.h"
 
@@ -30,20 +31,13 @@ std::optional<std::u16string> finalPathOf(const std::u16string& path) {
     const UniqueHandle file(CreateFileW(wide(system).c_str(), FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return std::nullopt;
-    std::wstring final(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetFinalPathNameByHandleW(file.get(), final.data(), static_cast<DWORD>(final.size()),
-                                                       FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-        if (length == 0) return std::nullopt;
-        // Too small: the length asked for includes the terminator.
-        if (length >= final.size()) {
-            final.resize(length);
-            continue;
-        }
-        final.resize(length);
-        return utf16(final);
-    }
+    if (!file) return std::nullopt;
+    const std::optional<std::wstring> final = filledBuffer<wchar_t>([&](wchar_t* buffer, std::size_t capacity) {
+        return GetFinalPathNameByHandleW(file.get(), buffer, static_cast<DWORD>(capacity),
+                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    if (!final) return std::nullopt;
+    return utf16(*final);
 }
 
 }  // namespace
@@ -53,17 +47,16 @@ void readElevation(CreateFailureFacts& facts) {
     // 0 is "automatically deny elevation requests"; the default, 3, asks for
     // an administrator's credentials.
     facts.standardUserElevationDenied = uacPolicy(L"ConsentPromptBehaviorUser", 3) == 0;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return;
-    const UniqueHandle owned(token);
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return;
     TOKEN_ELEVATION elevation{};
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     DWORD size = 0;
     // Unknown counts as an unelevated standard user's token: the offer is then
     // made where UAC is on, and Windows' own prompt has the last word.
-    if (GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size))
+    if (GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size))
         facts.elevated = elevation.TokenIsElevated != 0;
-    if (GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size))
+    if (GetTokenInformation(token.get(), TokenElevationType, &type, sizeof type, &size))
         facts.elevationType = static_cast<ElevationType>(type);
 }
 

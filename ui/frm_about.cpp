@@ -53,7 +53,11 @@ void frmAbout::showModal(HWND owner, UINT dpi) {
 }
 
 frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
-    static const WindowClass windowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>);
+    // The main window's start has loaded both icons; a registration refused
+    // now leaves the window uncreated, which showModal passes over.
+    static const WindowClass windowClass =
+        registerWindowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>, programIcon(GetSystemMetrics(SM_CXICON)),
+                            programIcon(GetSystemMetrics(SM_CXSMICON)));
     // Created in its place, since a popup at CW_USEDEFAULT opens at 0,0 on the
     // primary monitor, where nobody may look while the main window waits for it.
     const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_, dpiForWindow(owner));
@@ -61,7 +65,7 @@ frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
     CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, wide(words::kAboutTitle).c_str(), kStyle, at.left, at.top, size.cx,
                     size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
-    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32).get()), 0);
+    SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
 }
 
 LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -88,10 +92,10 @@ LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void frmAbout::layOut(UINT dpi) {
     dpi_ = dpi;
-    std::vector<Font> fonts;
-    fonts.emplace_back(L"ＭＳ ゴシック", 975, dpi_);
-    fonts.emplace_back(L"ＭＳ Ｐゴシック", 900, dpi_);
-    fonts.emplace_back(L"ＭＳ ゴシック", 1200, dpi_);
+    std::vector<UniqueFont> fonts;
+    fonts.push_back(createFont(L"ＭＳ ゴシック", 975, dpi_));
+    fonts.push_back(createFont(L"ＭＳ Ｐゴシック", 900, dpi_));
+    fonts.push_back(createFont(L"ＭＳ ゴシック", 1200, dpi_));
     const HFONT handles[] = {fonts[kWindowFont].get(), fonts[kSmallFont].get(), fonts[kTitleFont].get()};
     placeControls(hwnd_, kControls, dpi_, handles);
     fonts_ = std::move(fonts);

@@ -27,7 +27,7 @@ private:
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::vector<Font> fonts_;
+    std::vector<UniqueFont> fonts_;
     bool open_ = true;
 };
 

@@ -83,13 +83,22 @@ HMENU createMenuBar() {
     return bar;
 }
 
+WindowClass registerMainClass() {
+    const HICON large = programIcon(GetSystemMetrics(SM_CXICON));
+    if (!large) failStart(words::kLoadIconFailed);
+    const HICON small = programIcon(GetSystemMetrics(SM_CXSMICON));
+    if (!small) failStart(words::kLoadIconFailed);
+    WindowClass registered = registerWindowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>, large, small);
+    if (!registered) failStart(words::kRegisterClassFailed);
+    return registered;
+}
+
 void setText(HWND window, int id, std::u16string_view text) { SetDlgItemTextW(window, id, wide(text).c_str()); }
 
 }  // namespace
 
 frmTarnvel::frmTarnvel() : fileName_(kFileNameChars, L'\0') {
-    static const WindowClass windowClass(TARNVEL_MAIN_CLASS, windowProcedure<frmTarnvel>);
-    if (windowClass.failure()) failStart(windowClass.failure());
+    static const WindowClass windowClass = registerMainClass();
     if (!CreateWindowExW(kExStyle, TARNVEL_MAIN_CLASS, wide(words::kAppTitle).c_str(), kStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, 0, 0, nullptr, createMenuBar(), GetModuleHandleW(nullptr), this))
         failStart(words::kCreateWindowFailed);
@@ -174,20 +183,22 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmTarnvel::onCreate() {
-    if (const CallFailure failure = createControls(hwnd_, kControls)) failStart(failure);
+    if (!createControls(hwnd_, kControls)) failStart(words::kCreateWindowFailed);
     HWND text1 = GetDlgItem(hwnd_, IDC_TEXT1);
     attachText1Filter(text1);
     ImmAssociateContextEx(text1, nullptr, 0);
     progressBar_.attach(GetDlgItem(hwnd_, IDC_PROGRESSBAR1));
     acceptDroppedFiles(hwnd_);
     layOut(dpiForWindow(hwnd_));
-    if (fonts_[kWindowFont].failure()) failStart(fonts_[kWindowFont].failure());
 }
 
 void frmTarnvel::layOut(UINT dpi) {
     dpi_ = dpi;
-    std::vector<Font> fonts;
-    fonts.emplace_back(L"ＭＳ ゴシック", 975, dpi_);
+    std::vector<UniqueFont> fonts;
+    fonts.push_back(createFont(L"ＭＳ ゴシック", 975, dpi_));
+    // The window does not start without its font; at a later change of DPI
+    // it makes do with the system's.
+    if (fonts_.empty() && !fonts[kWindowFont]) failStart(words::kCreateFontFailed);
     const HFONT handles[] = {fonts[kWindowFont].get()};
     placeControls(hwnd_, kControls, dpi_, handles);
     // The old fonts go only after no control uses them any more.
@@ -198,7 +209,7 @@ void frmTarnvel::layOut(UINT dpi) {
 void frmTarnvel::paintSeparators() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd_, &paint);
-    const int right = twipsToPixels(kSeparatorWidth, dpi_);
+    const int right = twipsToPixels(kSeparatorWidth, static_cast<int>(dpi_));
     for (const int top : kSeparatorTops) {
         const EtchedLine line = etchedLineAt(top, static_cast<int>(dpi_));
         const RECT dark{0, line.darkTop, right, line.darkTop + line.thickness};
@@ -276,7 +287,7 @@ void frmTarnvel::onDropFiles(HDROP drop) {
     const DroppedFiles files(drop);
     // A disabled window is behind a modal box or dialog, which the drop must not slip past.
     if (cutRunning_ || !IsWindowEnabled(hwnd_)) return;
-    if (const std::optional<std::wstring> path = files.first()) takePath(*path);
+    if (const std::optional<std::wstring> path = firstDroppedFile(files.get())) takePath(*path);
 }
 
 Measurement frmTarnvel::takePath(const std::wstring& path) {

@@ -62,7 +62,7 @@ private:
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    std::vector<Font> fonts_;
+    std::vector<UniqueFont> fonts_;
     ProgressBar progressBar_;
     SelectionState selection_;
     // The open dialog's file name: it outlives each dialog, as the dialog's own would.

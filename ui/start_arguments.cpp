@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tarnvel/growing_buffer.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -14,22 +16,20 @@ namespace {
 
 std::u16string fullPath(const std::u16string& path) {
     const std::wstring relative = wide(path);
-    std::wstring full(32768, L'\0');
-    const DWORD length = GetFullPathNameW(relative.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size()) return path;
-    full.resize(length);
-    return utf16(full);
+    const std::optional<std::wstring> full = filledBuffer<wchar_t>([&](wchar_t* buffer, std::size_t capacity) {
+        return GetFullPathNameW(relative.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
+    });
+    return full ? utf16(*full) : path;
 }
 
 }  // namespace
 
 std::variant<StartOptions, MessageNotice> startArguments() {
     int count = 0;
-    wchar_t** split = CommandLineToArgvW(GetCommandLineW(), &count);
+    const LocalMemory<wchar_t*> split(CommandLineToArgvW(GetCommandLineW(), &count));
     if (!split) return StartOptions{};
     std::vector<std::u16string> arguments;
-    for (int i = 1; i < count; ++i) arguments.push_back(utf16(split[i]));
-    LocalFree(split);
+    for (int i = 1; i < count; ++i) arguments.push_back(utf16(split.get()[i]));
 
     auto read = readStartArguments(arguments);
     if (auto* options = std::get_if<StartOptions>(&read); options && !options->sourcePath.empty())

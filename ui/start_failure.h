@@ -3,14 +3,8 @@
 // its code read at once; a failure is shown in a box of its own (there may be
 // no window to own it) and ends the program with exit code 1.
 
-#include <string>
-
-#include "call_failure.h"
-
 namespace tarnvel::ui {
 
-std::u16string startFailureText(const CallFailure& failure);
-[[noreturn]] void failStart(const CallFailure& failure);
 // For a call just made: its code is read before anything else runs.
 [[noreturn]] void failStart(const char16_t* what);
 

@@ -1,5 +1,7 @@
 #include "system_dll.h"
 
+#include "tarnvel/growing_buffer.h"
+
 namespace tarnvel::ui {
 
 namespace {
@@ -20,15 +22,10 @@ void restrictDllSearchToSystemFolder() {
 }
 
 std::wstring systemFolder() {
-    std::wstring folder(MAX_PATH, L'\0');
-    for (;;) {
-        const UINT length = GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
-        if (length < folder.size()) {
-            folder.resize(length);
-            return folder;
-        }
-        folder.resize(length);  // the size asked for, terminator included
-    }
+    const auto fill = [](wchar_t* buffer, std::size_t capacity) {
+        return GetSystemDirectoryW(buffer, static_cast<UINT>(capacity));
+    };
+    return filledBuffer<wchar_t>(fill).value_or(std::wstring());
 }
 
 HMODULE loadSystemDll(const wchar_t* name) {

@@ -2,20 +2,11 @@
 
 namespace tarnvel::ui {
 
-TaskbarProgress::TaskbarProgress(HWND window) : window_(window) {
-    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-    if (!comStarted_) return;
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&list_)))) {
-        list_ = nullptr;
-    } else if (FAILED(list_->HrInit())) {
-        list_->Release();
-        list_ = nullptr;
-    }
-}
-
-TaskbarProgress::~TaskbarProgress() {
-    if (list_) list_->Release();
-    if (comStarted_) CoUninitialize();
+TaskbarProgress::TaskbarProgress(HWND window) : window_(window), apartment_(enterComApartment()) {
+    if (!apartment_) return;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(list_.put()))) ||
+        FAILED(list_->HrInit()))
+        list_.reset();
 }
 
 void TaskbarProgress::showProgress(std::int32_t blocksDone, std::int32_t blocks) {

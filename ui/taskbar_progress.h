@@ -7,13 +7,13 @@
 #include <shobjidl.h>
 
 #include "tarnvel/head_cut.h"
+#include "win32_owners.h"
 
 namespace tarnvel::ui {
 
 class TaskbarProgress final : public CutIndicator {
 public:
     explicit TaskbarProgress(HWND window);
-    ~TaskbarProgress();
     TaskbarProgress(const TaskbarProgress&) = delete;
     TaskbarProgress& operator=(const TaskbarProgress&) = delete;
 
@@ -25,8 +25,9 @@ public:
 
 private:
     HWND window_;
-    bool comStarted_ = false;
-    ITaskbarList3* list_ = nullptr;
+    // In this order, so the list is released before the apartment is left.
+    ComApartment apartment_;
+    ComPtr<ITaskbarList3> list_;
 };
 
 }  // namespace tarnvel::ui

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "call_failure.h"
 #include "dpi.h"
+#include "win32_owners.h"
 
 namespace tarnvel::ui {
 
@@ -15,46 +15,12 @@ namespace tarnvel::ui {
 inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.end()}; }
 inline std::u16string utf16(std::wstring_view text) { return {text.begin(), text.end()}; }
 
-inline int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
 std::wstring windowText(HWND window);
 // The full path of Tarnvel.exe itself, however long.
 std::wstring modulePath();
 
-class Font {
-public:
-    Font() = default;
-    // Size in hundredths of a point, so 9.75 pt stays exact.
-    Font(const wchar_t* face, int centiPoints, UINT dpi);
-    ~Font() { reset(); }
-    Font(Font&& other) noexcept : font_(other.font_), failure_(other.failure_) { other.font_ = nullptr; }
-    Font& operator=(Font&& other) noexcept;
-    Font(const Font&) = delete;
-    Font& operator=(const Font&) = delete;
-
-    HFONT get() const { return font_; }
-    const CallFailure& failure() const { return failure_; }
-
-private:
-    void reset();
-    HFONT font_ = nullptr;
-    CallFailure failure_;
-};
-
-class UniqueHandle {
-public:
-    explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
-    ~UniqueHandle() {
-        if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+// Size in hundredths of a point, so 9.75 pt stays exact. None if it cannot be made.
+UniqueFont createFont(const wchar_t* face, int centiPoints, UINT dpi);
 
 // Puts the process back in the folder it was in when the guard was made.
 // GetOpenFileNameW moves it into the chosen file's folder whatever
@@ -71,41 +37,11 @@ private:
     std::wstring saved_;
 };
 
-class WindowClass {
-public:
-    // Every window of the program carries the program icon.
-    WindowClass(const wchar_t* name, WNDPROC procedure);
-    ~WindowClass() { UnregisterClassW(name_, GetModuleHandleW(nullptr)); }
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-
-    // The first call that failed: one of the icons, or the registration.
-    const CallFailure& failure() const { return failure_; }
-
-private:
-    const wchar_t* name_;
-    CallFailure failure_;
-};
-
-class Icon {
-public:
-    Icon(int resourceId, int size);
-    ~Icon() {
-        if (icon_) DestroyIcon(icon_);
-    }
-    Icon(const Icon&) = delete;
-    Icon& operator=(const Icon&) = delete;
-
-    HICON get() const { return icon_; }
-    const CallFailure& failure() const { return failure_; }
-
-private:
-    HICON icon_;
-    CallFailure failure_;
-};
-
-// The program icon at the given size in pixels, loaded once for the program's life.
-const Icon& programIcon(int size);
+// The program icon at the given size in pixels, loaded once for the program's
+// life; null if it could not be, which the caller reports if it must.
+HICON programIcon(int size);
+// Every window of the program carries the program icon. None if Windows refused it.
+WindowClass registerWindowClass(const wchar_t* name, WNDPROC procedure, HICON large, HICON small);
 
 // Routes messages to Window::handle; the object travels in CreateWindowExW's
 // last argument and is kept in GWLP_USERDATA from WM_NCCREATE on, which is

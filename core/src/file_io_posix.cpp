@@ -34,10 +34,10 @@ std::string nativePath(std::u16string_view path) {
 }
 
 int openRetrying(const std::string& path, int flags) {
-    int fd = -1;
-    do fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    int opened = -1;
+    do opened = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    while (opened < 0 && errno == EINTR);
+    return opened;
 }
 
 }  // namespace

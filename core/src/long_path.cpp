@@ -5,6 +5,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <optional>
+
+#include "tarnvel/growing_buffer.h"
 #endif
 
 namespace tarnvel {
@@ -108,13 +112,12 @@ std::u16string_view pathRoot(std::u16string_view path) {
 std::u16string systemPath(std::u16string_view path) {
     if (path.empty() || isDeviceForm(path)) return std::u16string(path);
     const std::wstring given(path.begin(), path.end());
-    std::wstring full(GetFullPathNameW(given.c_str(), 0, nullptr, nullptr), L'\0');
-    const DWORD length =
-        full.empty() ? 0 : GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const std::optional<std::wstring> full = filledBuffer<wchar_t>([&](wchar_t* buffer, std::size_t capacity) {
+        return GetFullPathNameW(given.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
+    });
     // Unresolvable: the call it is meant for reports why.
-    if (length == 0 || length >= full.size()) return std::u16string(path);
-    full.resize(length);
-    return longPathForm(std::u16string(full.begin(), full.end()));
+    if (!full) return std::u16string(path);
+    return longPathForm(std::u16string(full->begin(), full->end()));
 }
 #endif
 
