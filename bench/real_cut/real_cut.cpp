@@ -22,12 +22,12 @@
 
 namespace {
 
-constexpr long long kBlocks = 1000000;
-constexpr long long kOutputBytes = kBlocks * 1000;
+constexpr long long kDefaultBlocks = 1000000;
 constexpr double kAnswerLimitMs = 100;
-// Long enough to learn how late a late answer really was.
-constexpr UINT kProbeTimeoutMs = 1000;
-constexpr double kCutTimeoutMs = 300000;
+// Long enough to learn how late a late answer really was: a 4 MB read from a
+// 3 MB/s drive holds the window for 1.4 s.
+constexpr UINT kProbeTimeoutMs = 3000;
+constexpr double kCutTimeoutMs = 900000;
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 
@@ -134,13 +134,13 @@ long long fileSize(const std::wstring& path) {
 }
 
 // true when the round passed its checks.
-bool runRound(const std::wstring& source) {
+bool runRound(const std::wstring& source, long long blocks) {
     for (const auto& old : outputs()) DeleteFileW(old.c_str());
 
     e2e::App app;
     app.chooseFile(source);
     if (app.text(IDC_LABEL1) != e2e::utf8(source)) fail("the window did not take the source " + e2e::utf8(source));
-    app.setSize(std::to_string(kBlocks));
+    app.setSize(std::to_string(blocks));
     HWND bar = app.control(IDC_PROGRESSBAR1);
 
     std::atomic<bool> stop{false};
@@ -168,9 +168,9 @@ bool runRound(const std::wstring& source) {
     const auto written = outputs();
     if (written.size() != 1) fail("expected one C:\\tarnvel.* output, found " + std::to_string(written.size()));
     const long long size = fileSize(written.front());
-    if (size != kOutputBytes)
+    if (size != blocks * 1000)
         fail(e2e::utf8(written.front()) + " holds " + std::to_string(size) + " bytes, not " +
-             std::to_string(kOutputBytes));
+             std::to_string(blocks * 1000));
 
     const BarVerdict verdict = judgeBar(samples, low);
     std::printf(
@@ -186,24 +186,25 @@ bool runRound(const std::wstring& source) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
+    if (argc != 4 && argc != 5) {
         std::fprintf(stderr,
-                     "usage: tarnvel-real-cut TARNVEL_EXE SOURCE ROUNDS\n"
-                     "  SOURCE (a Windows path) must hold at least %lld bytes\n",
-                     kOutputBytes);
+                     "usage: tarnvel-real-cut TARNVEL_EXE SOURCE ROUNDS [BLOCKS]\n"
+                     "  SOURCE (a Windows path) must hold at least BLOCKS (default %lld) x 1000 bytes\n",
+                     kDefaultBlocks);
         return 2;
     }
     e2e::setTarnvelExe(e2e::windowsPath(argv[1]));
     const std::wstring source = e2e::windowsPath(argv[2]);
     const int rounds = _wtoi(argv[3]);
-    if (rounds < 1) {
-        std::fprintf(stderr, "ROUNDS must be 1 or more\n");
+    const long long blocks = argc == 5 ? _wtoll(argv[4]) : kDefaultBlocks;
+    if (rounds < 1 || blocks < 2 || blocks > 2147483) {
+        std::fprintf(stderr, "ROUNDS must be 1 or more, BLOCKS between 2 and 2147483\n");
         return 2;
     }
     e2e::skipWindowManagerWaits();
     bool passed = true;
     try {
-        for (int round = 1; round <= rounds; ++round) passed = runRound(source) && passed;
+        for (int round = 1; round <= rounds; ++round) passed = runRound(source, blocks) && passed;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tarnvel-real-cut: %s\n", e.what());
         return 2;
