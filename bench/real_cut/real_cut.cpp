@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -196,7 +197,7 @@ int wmain(int argc, wchar_t** argv) {
     e2e::setTarnvelExe(e2e::windowsPath(argv[1]));
     const std::wstring source = e2e::windowsPath(argv[2]);
     const int rounds = _wtoi(argv[3]);
-    const long long blocks = argc == 5 ? _wtoll(argv[4]) : kDefaultBlocks;
+    const long long blocks = argc == 5 ? std::wcstoll(argv[4], nullptr, 10) : kDefaultBlocks;
     if (rounds < 1 || blocks < 2 || blocks > 2147483) {
         std::fprintf(stderr, "ROUNDS must be 1 or more, BLOCKS between 2 and 2147483\n");
         return 2;
