@@ -10,6 +10,9 @@
 #   ROUNDS:   default 3
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$PWD/bench/real-cut.sh" "$@"
+fi
 blocks=1000000 slow=""
 while [ $# -gt 0 ]; do
   case $1 in
@@ -21,10 +24,6 @@ done
 rounds=${1:-3}
 bytes=$((blocks * 1000))
 scripts/install-deps.sh
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$PWD/bench/real-cut.sh" "$@"
-fi
 
 # A prefix of its own: killing its server or clearing its C:\tarnvel.* cannot
 # disturb a test suite running in the shared one.
