@@ -13,27 +13,28 @@ using std::chrono::milliseconds;
 // The edges of the rule; how a whole cut follows a drive is the engine's table.
 TEST(ChunkSizing, DoublesBelowHalfAFrameKeepsWithinOneAndFitsTheRateAbove) {
     struct Case {
-        std::int32_t before;   // the sizer's chunk, reached by doubling from one block
-        std::int32_t measured; // blocks of the read that took `time`: fewer at the cut's end
+        std::int32_t before;    // the sizer's chunk, reached by doubling from one block
+        std::int32_t measured;  // blocks of the read that took `time`: fewer at the cut's end
         microseconds time;
         std::int32_t after;
     };
     const Case cases[] = {
-        {1, 1, microseconds(7999), 2},
-        {64, 64, milliseconds(8), 64},
-        {64, 64, milliseconds(16), 64},
-        {64, 64, microseconds(16001), 32},
+        {1, 1, microseconds(7999), 2},         // just under half a frame
+        {64, 64, milliseconds(8), 64},         // half a frame
+        {64, 64, milliseconds(16), 64},        // a frame
+        {64, 64, microseconds(16001), 32},     // just over
         {4096, 4096, milliseconds(1365), 32},  // 3 MB/s: 48 blocks fit a frame
-        {4096, 100, milliseconds(20), 64},     // 80 fit
-        {4096, 4096, milliseconds(1), 4096},
-        {1, 1, milliseconds(500), 1},
+        {4096, 100, milliseconds(20), 64},     // the cut's last read: 80 fit
+        {4096, 4096, milliseconds(1), 4096},   // never past the largest
+        {1, 1, milliseconds(500), 1},          // never below one block
     };
     for (const Case& c : cases) {
         ChunkSizer sizer;
         while (sizer.blocks() < c.before) sizer.took(sizer.blocks(), {});
         ASSERT_EQ(sizer.blocks(), c.before);
         sizer.took(c.measured, c.time);
-        EXPECT_EQ(sizer.blocks(), c.after) << c.before << " blocks, " << c.measured << " in " << c.time.count() << " us";
+        EXPECT_EQ(sizer.blocks(), c.after)
+            << c.before << " blocks, " << c.measured << " in " << c.time.count() << " us";
     }
 }
 
