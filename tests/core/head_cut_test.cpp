@@ -252,10 +252,10 @@ TEST_F(HeadCut, ReadsAreSizedToTakeAboutAFrameOnTheDriveAtHand) {
         std::size_t readsToSettle;  // counted from the first read after the last change
     };
     const Row rows[] = {
-        {"fast", 20000, {{0, kFast}}, ChunkSizer::kMostBlocks, 12},
+        {"fast", 8300, {{0, kFast}}, ChunkSizer::kMostBlocks, 12},
         {"USB 2.0", 2000, {{0, kUsb2}}, 32, 5},  // 10.7 ms a read
-        {"speeds up", 16000, {{0, kUsb2}, {600, kFast}}, ChunkSizer::kMostBlocks, 7},
-        {"slows down", 16000, {{0, kFast}, {9000, kUsb2}}, 32, 0},
+        {"speeds up", 9000, {{0, kUsb2}, {600, kFast}}, ChunkSizer::kMostBlocks, 7},
+        {"slows down", 10300, {{0, kFast}, {5000, kUsb2}}, 32, 0},
         {"slower than a block a frame", 12, {{0, 40e3}}, 1, 0},
     };
     const auto frame = std::chrono::duration<double>(ChunkSizer::kFrame);
