@@ -23,6 +23,7 @@ public:
     void took(std::int32_t blocks, std::chrono::nanoseconds time);
 
 private:
+    static constexpr auto kFrameNanoseconds = std::chrono::nanoseconds(kFrame).count();
     std::int32_t blocks_ = kFewestBlocks;
 };
 
