@@ -276,14 +276,14 @@ TEST_F(HeadCut, ReadsAreSizedToTakeAboutAFrameOnTheDriveAtHand) {
         EXPECT_EQ(chunks.front().bytes, kBlockBytes) << "the first read is one block";
         const std::int64_t lastChange = row.stretches.back().fromBlock * kBlockBytes;
 
+        const auto took = [&](std::size_t n) {
+            return clock.secondsToDeliver(chunks[n].from + chunks[n].bytes) - clock.secondsToDeliver(chunks[n].from);
+        };
         std::size_t settled = 0;
-        while (chunks[settled].from < lastChange) ++settled;
+        while (settled < chunks.size() && chunks[settled].from < lastChange) ++settled;
         settled += row.readsToSettle;
+        ASSERT_LT(settled + 1, chunks.size()) << "the cut ends before the chunk settles";
         for (std::size_t c = 0; c + 1 < chunks.size(); ++c) {
-            const auto took = [&](std::size_t n) {
-                return clock.secondsToDeliver(chunks[n].from + chunks[n].bytes) -
-                       clock.secondsToDeliver(chunks[n].from);
-            };
             if (c >= settled && row.settledBlocks) {
                 EXPECT_EQ(chunks[c].bytes, row.settledBlocks * kBlockBytes) << "read " << c;
             }
