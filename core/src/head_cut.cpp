@@ -10,15 +10,12 @@
 #include <utility>
 #include <vector>
 
+#include "tarnvel/chunk_sizing.h"
 #include "tarnvel/progress_scale.h"
 
 namespace tarnvel {
 
 namespace {
-
-// The files are read and written this much at a time: whole blocks, and
-// whole 4 KiB pages too. The copy still goes block by block within it.
-constexpr std::int32_t kChunkBlocks = 4096;
 
 constexpr std::chrono::milliseconds kCloseWait{5};
 
@@ -53,11 +50,16 @@ public:
     void flashIfInBackground() override {}
 };
 
+class SteadyClock final : public CutClock {
+public:
+    std::chrono::steady_clock::time_point now() override { return std::chrono::steady_clock::now(); }
+};
+
 class Cut {
 public:
     Cut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutStop& stop,
-        CutIndicator& indicator)
-        : request_(request), sink_(sink), outputPath_(output), stop_(stop), indicator_(indicator) {}
+        CutIndicator& indicator, CutClock& clock)
+        : request_(request), sink_(sink), outputPath_(output), stop_(stop), indicator_(indicator), clock_(clock) {}
     Cut(const Cut&) = delete;
     Cut& operator=(const Cut&) = delete;
     ~Cut() { stop_.watch(nullptr); }
@@ -79,15 +81,19 @@ public:
         stop_.watch(&outputFile_);
         if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
-        std::vector<char> chunk(static_cast<std::size_t>(kChunkBlocks) * kBlockBytes);
+        // Allocated once at its largest, as the copy always did.
+        std::vector<char> chunk(static_cast<std::size_t>(ChunkSizer::kMostBlocks) * kBlockBytes);
+        ChunkSizer sizer;
         std::int64_t copied = 0;
         for (std::int32_t i = 1; i <= request_.blocks;) {
-            const std::int32_t blocksNow = std::min(kChunkBlocks, request_.blocks - i + 1);
+            const std::int32_t blocksNow = std::min(sizer.blocks(), request_.blocks - i + 1);
             const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
+            const auto started = clock_.now();
             const Transfer got = source_.read(wanted);
             if (got.error)
                 return removingOutput(failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error));
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
+            sizer.took(blocksNow, clock_.now() - started);
             copied += static_cast<std::int64_t>(got.bytes);
 
             // Each block read and written in full counts on the bar; a part
@@ -182,6 +188,7 @@ private:
     std::u16string_view outputPath_;
     CutStop& stop_;
     CutIndicator& indicator_;
+    CutClock& clock_;
     bool outputOurs_ = false;  // opened, and not the source under another name
     // Destroyed in reverse: on a failure, the source is closed first too.
     File outputFile_;
@@ -207,8 +214,10 @@ void CutStop::requestAndRemoveOutputNow() {
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutControls controls) {
     CutStop noStop{};
     NoIndicator noIndicator;
+    SteadyClock steadyClock;
     CutIndicator* const indicator = controls.indicator ? controls.indicator : &noIndicator;
-    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, *indicator);
+    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, *indicator,
+            controls.clock ? *controls.clock : steadyClock);
     CutOutcome outcome;
     try {
         outcome = cut.run();

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <optional>
 
+#include "tarnvel/chunk_sizing.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/progress_scale.h"
 #include "tarnvel/words.h"
@@ -94,8 +95,9 @@ protected:
         testing::writeFile(path, sources.back().second);
         return path;
     }
-    CutOutcome cut(const std::filesystem::path& source, std::int32_t blocks, const std::filesystem::path& output) {
-        return runHeadCut(requestFor(source, blocks), sink, pathText(output), {&stop, &indicator});
+    CutOutcome cut(const std::filesystem::path& source, std::int32_t blocks, const std::filesystem::path& output,
+                   CutClock* clock = nullptr) {
+        return runHeadCut(requestFor(source, blocks), sink, pathText(output), {&stop, &indicator, clock});
     }
     void TearDown() override {
         for (const auto& [path, bytes] : sources)
@@ -191,6 +193,110 @@ TEST_F(HeadCut, ReportsEveryBlockOnTheScaledBar) {
     EXPECT_EQ(start, (std::vector<std::int32_t>{bar(1), bar(1), bar(1), bar(2), bar(2), bar(3)}));
     EXPECT_EQ(positions.back(), bar(16384));
     EXPECT_EQ(sink.calls.back(), (SinkCall{'P', bar(1)}));
+}
+
+// A source drive whose reads take time in proportion to their bytes, at a
+// rate that may change along the file. The cut reads through the real file
+// layer, so this clock tells the time by how much of the output is written:
+// each reading is when such a drive would have delivered that much. It also
+// notes each chunk as the cut chose it.
+class DriveClock final : public CutClock {
+public:
+    struct Stretch {
+        std::int64_t fromBlock;
+        double bytesPerSecond;
+    };
+    DriveClock(std::filesystem::path output, std::vector<Stretch> stretches)
+        : output_(std::move(output)), stretches_(std::move(stretches)) {}
+
+    std::chrono::steady_clock::time_point now() override {
+        std::error_code absent;
+        const auto bytes = static_cast<std::int64_t>(std::filesystem::file_size(output_, absent));
+        const std::int64_t written = absent ? 0 : bytes;
+        if (written != lastWritten_) chunks.push_back({lastWritten_, written - lastWritten_});
+        lastWritten_ = written;
+        return std::chrono::steady_clock::time_point{} +
+               std::chrono::duration_cast<std::chrono::nanoseconds>(secondsToDeliver(written));
+    }
+    std::chrono::duration<double> secondsToDeliver(std::int64_t bytes) const {
+        double seconds = 0;
+        for (std::size_t s = 0; s < stretches_.size(); ++s) {
+            const std::int64_t from = stretches_[s].fromBlock * kBlockBytes;
+            const std::int64_t to = s + 1 < stretches_.size() ? stretches_[s + 1].fromBlock * kBlockBytes : bytes;
+            seconds += static_cast<double>(std::max<std::int64_t>(0, std::min(bytes, to) - from)) /
+                       stretches_[s].bytesPerSecond;
+        }
+        return std::chrono::duration<double>(seconds);
+    }
+
+    struct Chunk {
+        std::int64_t from, bytes;
+    };
+    std::vector<Chunk> chunks;
+
+private:
+    std::filesystem::path output_;
+    std::vector<Stretch> stretches_;
+    std::int64_t lastWritten_ = 0;
+};
+
+// Each row: the drive, and the chunk the cut settles on within a few reads
+// of the drive's last change of pace.
+TEST_F(HeadCut, ReadsAreSizedToTakeAboutAFrameOnTheDriveAtHand) {
+    constexpr double kFast = 2e9, kUsb2 = 3e6;
+    struct Row {
+        const char* drive;
+        std::int32_t blocks;
+        std::vector<DriveClock::Stretch> stretches;
+        std::int32_t settledBlocks;  // 0: whatever takes nearly a frame
+        std::size_t readsToSettle;   // counted from the first read after the last change
+    };
+    const Row rows[] = {
+        {"fast", 8300, {{0, kFast}}, ChunkSizer::kMostBlocks, 12},
+        {"USB 2.0", 2000, {{0, kUsb2}}, 0, 6},
+        {"speeds up", 11000, {{0, kUsb2}, {600, kFast}}, ChunkSizer::kMostBlocks, 6},
+        {"slows down", 10300, {{0, kFast}, {4095, kUsb2}}, 0, 1},  // from a 4096-block read on
+        {"slower than a block a frame", 12, {{0, 40e3}}, 1, 0},
+    };
+    // With room for the rounding of the clock's nanoseconds.
+    const auto frame = std::chrono::duration<double>(ChunkSizer::kFrame) * 1.001;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.drive);
+        const std::u16string name = u"clip" + std::u16string(1, static_cast<char16_t>(u'a' + (&row - rows))) + u".mpg";
+        const auto source = makeSource(name, static_cast<std::size_t>(row.blocks) * 1000 + 300);
+        const auto output = folder / u"out.mpg";
+        std::filesystem::remove(output);
+        DriveClock clock(output, row.stretches);
+        ASSERT_TRUE(isDone(cut(source, row.blocks, output, &clock)));
+        const auto head = testing::readFile(source);
+        EXPECT_EQ(testing::readFile(output), std::vector<char>(head.begin(), head.end() - 300));
+
+        const std::vector<DriveClock::Chunk>& chunks = clock.chunks;
+        ASSERT_GE(chunks.size(), 2u);
+        EXPECT_EQ(chunks.front().bytes, kBlockBytes) << "the first read is one block";
+        const std::int64_t lastChange = row.stretches.back().fromBlock * kBlockBytes;
+
+        const auto took = [&](std::size_t n) {
+            return clock.secondsToDeliver(chunks[n].from + chunks[n].bytes) - clock.secondsToDeliver(chunks[n].from);
+        };
+        std::size_t settled = 0;
+        while (settled < chunks.size() && chunks[settled].from < lastChange) ++settled;
+        settled += row.readsToSettle;
+        ASSERT_LT(settled + 1, chunks.size()) << "the cut ends before the chunk settles";
+        for (std::size_t c = 0; c + 1 < chunks.size(); ++c) {
+            if (c >= settled && row.settledBlocks) {
+                EXPECT_EQ(chunks[c].bytes, row.settledBlocks * kBlockBytes) << "read " << c;
+            }
+            if (c >= settled && !row.settledBlocks) {
+                EXPECT_GE(took(c), frame * 0.9) << "read " << c;
+                EXPECT_LE(took(c), frame) << "read " << c;
+            }
+            // A read that held the window past a frame is followed by one that fits.
+            if (c > 0 && took(c - 1) > frame && chunks[c].bytes > kBlockBytes) {
+                EXPECT_LE(took(c), frame) << "read " << c;
+            }
+        }
+    }
 }
 
 TEST_F(HeadCut, ShorterCutTruncatesAnEarlierOutput) {
@@ -341,7 +447,7 @@ TEST_F(HeadCut, AFolderAsSourceIsRefusedWithTheSystemsReason) {
 // button: progress from 0, cleared at the end, and a flash unless the user
 // stopped it.
 TEST_F(HeadCut, EachEndLeavesTheOutputAndTheTaskbarAsExpected) {
-    constexpr std::int32_t kBlocks = 9000;  // three chunks
+    constexpr std::int32_t kBlocks = 9000;  // many reads
     const auto source = makeSource(u"clip.mpg", std::size_t{kBlocks} * 1000 + 500);
     const auto shortSource = makeSource(u"short.mpg", 2500);
     const auto output = folder / u"out.mpg";
@@ -478,8 +584,9 @@ TEST_F(SmallDrive, ADriveFilledWhileTheCutRunsGetsItsSpaceBack) {
     const auto source = makeSource(u"clip.mpg", 8'000'000);
     std::uint64_t freeWhenFull = 0;
     sink.duringEvents = [&] {
-        if (freeWhenFull || !std::filesystem::exists(output)) return;
-        // Another program takes the rest after the first chunk is written.
+        std::error_code absent;
+        if (freeWhenFull || std::filesystem::file_size(output, absent) < 4'000'000 || absent) return;
+        // Another program takes the rest once half the cut is written.
         std::ofstream filler(drive / u"filler", std::ios::binary);
         const std::vector<char> megabyte(1 << 20, 'x');
         while (filler.write(megabyte.data(), static_cast<std::streamsize>(megabyte.size()))) {

@@ -1,6 +1,7 @@
 #pragma once
 // Copying the leading blocks of a source into the output file.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,9 +57,20 @@ protected:
     ~CutIndicator() = default;
 };
 
+// Where a cut reads the time it sizes its reads by: steady_clock unless the
+// caller hands another.
+class CutClock {
+public:
+    virtual std::chrono::steady_clock::time_point now() = 0;
+
+protected:
+    ~CutClock() = default;
+};
+
 struct CutControls {
     CutStop* stop = nullptr;
     CutIndicator* indicator = nullptr;
+    CutClock* clock = nullptr;
 };
 
 // Never throws: every failure comes back as an exclamation notice, with both
