@@ -24,7 +24,8 @@ protected:
     }
 
     // The longest a WM_NULL waited for its answer, asked again and again
-    // until a box shows, and how long that took.
+    // until the report shows, and how long that took. The answer that waited
+    // for the report's box to be made is the report's, not the cut's.
     struct Answers {
         ULONGLONG worstMs = 0;
         ULONGLONG untilBoxMs = 0;
@@ -32,18 +33,21 @@ protected:
     Answers answersUntilABox() const {
         Answers answers;
         const ULONGLONG start = GetTickCount64();
-        while (!app.findBox() && GetTickCount64() - start < 60000) {
+        while (GetTickCount64() - start < 60000) {
             const ULONGLONG asked = GetTickCount64();
             DWORD_PTR ignored = 0;
             SendMessageTimeoutW(app.main(), WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
-            answers.worstMs = std::max(answers.worstMs, GetTickCount64() - asked);
+            const ULONGLONG waited = GetTickCount64() - asked;
+            if (app.findBox()) break;
+            answers.worstMs = std::max(answers.worstMs, waited);
             Sleep(10);
         }
         answers.untilBoxMs = GetTickCount64() - start;
         return answers;
     }
 
-    static constexpr size_t kBlocks = 9000;
+    // Long enough that opening, closing and reporting weigh little against the reads.
+    static constexpr size_t kBlocks = 15000;
     const Bytes bytes = pattern(kBlocks * 1000 + 500, 3);
     double bytesPerSecond = 0;
     std::wstring source;
