@@ -1,7 +1,6 @@
 #include "output_claim.h"
 
 #include <cstdint>
-#include <cwchar>
 #include <string>
 
 namespace tarnvel::ui {
@@ -28,9 +27,9 @@ std::wstring objectNameFor(std::u16string_view path) {
         hash ^= static_cast<std::uint16_t>(unit);
         hash *= 1099511628211ULL;
     }
-    wchar_t digits[17] = {};
-    std::swprintf(digits, 17, L"%016llx", static_cast<unsigned long long>(hash));
-    return L"Global\\Tarnvel.Output." + std::wstring(digits);
+    std::wstring name = L"Global\\Tarnvel.Output.";
+    for (int shift = 60; shift >= 0; shift -= 4) name += L"0123456789abcdef"[(hash >> shift) & 0xF];
+    return name;
 }
 
 // Only the name counts: the object is never waited on, and it goes with the

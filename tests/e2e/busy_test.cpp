@@ -144,8 +144,8 @@ TEST_F(Busy, TheSessionWaitsForTheCutAndItsEndRemovesTheOutput) {
     ASSERT_TRUE(
         SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
     EXPECT_FALSE(answer) << "a cut in progress should hold the logoff";
-    ASSERT_TRUE(SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL, SMTO_NORMAL, kWaitMs,
-                                    &answer));
+    ASSERT_TRUE(
+        SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL, SMTO_NORMAL, kWaitMs, &answer));
     EXPECT_TRUE(answer) << "a critical end of the session does not wait, so it is not held";
     ASSERT_TRUE(present(kOutputMpg));
 
