@@ -7,8 +7,13 @@
 namespace tarnvel::ui {
 
 CutSession::CutSession(HWND window, std::u16string_view output, CutSession*& current)
-    : window_(window), output_(output), current_(current), claim_(output), taskbar_(window) {
-    if (refused()) return;
+    : window_(window),
+      output_(output),
+      current_(current),
+      claim_(std::in_place, output),
+      refused_(claim_->heldElsewhere()),
+      taskbar_(window) {
+    if (refused_) return;
     current_ = this;
     copying_ = true;
     // A disabled button drops the focus; it goes back where it was.
@@ -18,7 +23,7 @@ CutSession::CutSession(HWND window, std::u16string_view output, CutSession*& cur
 }
 
 CutSession::~CutSession() {
-    if (refused()) return;
+    if (refused_) return;
     copyOver();
     enableControls(true);
     if (focusBefore_ && IsWindow(focusBefore_)) SetFocus(focusBefore_);
@@ -29,6 +34,7 @@ void CutSession::copyOver() {
     if (!copying_) return;
     copying_ = false;
     ShutdownBlockReasonDestroy(window_);
+    claim_.reset();
 }
 
 void CutSession::enableControls(bool enable) const {

@@ -2,9 +2,11 @@
 // Everything that lives for exactly one cut, from Cut開始 to its report: the
 // claim on the output, the stop, the taskbar button, the veto of a shutdown,
 // and the controls that are off meanwhile with the focus to give back.
+// The claim and the veto end with the copy; the rest once it is reported.
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,9 +25,10 @@ public:
     CutSession(const CutSession&) = delete;
     CutSession& operator=(const CutSession&) = delete;
 
-    bool refused() const { return claim_.heldElsewhere(); }
+    bool refused() const { return refused_; }
     CutControls controls() { return {&stop_, &taskbar_}; }
-    // True from the start to copyOver(); after it, the end is being reported.
+    // True from the start to copyOver(); after it, the end is being reported
+    // and the output, closed, is free for another Tarnvel.
     bool copying() const { return copying_; }
     void copyOver();
 
@@ -48,7 +51,8 @@ private:
     HWND window_;
     std::u16string output_;
     CutSession*& current_;
-    OutputClaim claim_;
+    std::optional<OutputClaim> claim_;
+    bool refused_ = false;
     CutStop stop_;
     TaskbarProgress taskbar_;
     HWND focusBefore_ = nullptr;
