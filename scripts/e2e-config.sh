@@ -9,18 +9,21 @@
 #   planted-dlls       the names in tests/e2e/planted_dlls.txt are native first,
 #                      so Wine looks for them beside the program before its own
 #                      builtins, as Windows does for any DLL that is no KnownDLL.
+#   slow-drive         C:\tarnvel-slow-drive\source.mpg reads at 3 MB/s, as from
+#                      a NAS over Wi-Fi or a USB 2.0 disk, through the preload
+#                      library of tests/slow_drive; the suite writes its contents.
 # The suite learns the configuration from TARNVEL_E2E_CONFIG and runs only the
 # suites named after it. The prefix is put back afterwards, also after a
 # failure or a signal, and before starting in case an earlier run was killed.
 # Usage: e2e-config.sh CONFIG TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]
 # Exits 77 (ctest's skip) where it cannot work: not root, or no mount (the
-# first two).
+# first two); no C compiler (slow-drive).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 if [ $# -lt 3 ]; then
-  echo "usage: $0 full-disk|root-not-writable|planted-dlls TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
+  echo "usage: $0 full-disk|root-not-writable|planted-dlls|slow-drive TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
   exit 2
 fi
 config=$1 suite_exe=$2 tarnvel_exe=$3
@@ -29,16 +32,18 @@ case $config in
   full-disk) suites='FullDisk*' ;;
   root-not-writable) suites='RootNotWritable*' ;;
   planted-dlls) suites='PlantedDlls*' ;;
+  slow-drive) suites='SlowDrive*' ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-if [ "$config" != planted-dlls ] && [ "$(id -u)" != 0 ]; then
+if [[ $config != planted-dlls && $config != slow-drive ]] && [ "$(id -u)" != 0 ]; then
   echo "SKIP: $config needs root (it mounts a tmpfs and drops root's capabilities)" >&2
   exit 77
 fi
 
 drive_c=$WINEPREFIX/drive_c
 small_c=$WINEPREFIX.full-disk           # the tmpfs that stands in for C:
+slow_folder=$drive_c/tarnvel-slow-drive  # the slow drive's one file lies here
 outside_c=$WINEPREFIX.outside-c         # sources too large for the small C:
 mode_file=$WINEPREFIX.drive_c-mode
 free_kib=16384
@@ -78,6 +83,7 @@ restore() {
     # The suite could not remove its emptied scratch folder from the root.
     rmdir "$drive_c/tarnvel-e2e" 2>/dev/null || true
   fi
+  rm -rf "$slow_folder"
   if mountpoint -q "$small_c"; then umount "$small_c" || umount -l "$small_c"; fi
   rm -rf "$small_c" "$outside_c"
 }
@@ -124,6 +130,17 @@ prepare_planted_dlls() {
   names=$(grep -v '^#' "$here/../tests/e2e/planted_dlls.txt" | sed 's/\.dll$//' | paste -sd, -)
   export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$names=n,b"
   echo "native first: $names"
+}
+
+prepare_slow_drive() {
+  if ! command -v cc >/dev/null; then echo "SKIP: no C compiler for the preload library" >&2; exit 77; fi
+  local library
+  library=$("$here/build-slow-read.sh" "$here/../build/slow-drive")
+  mkdir -p "$slow_folder"
+  # Made now, so the library knows it from Wine's first read on.
+  : > "$slow_folder/source.mpg"
+  export LD_PRELOAD=$library TARNVEL_SLOW_FILE=$slow_folder/source.mpg TARNVEL_SLOW_BYTES_PER_SECOND=3000000
+  echo "slow drive: $TARNVEL_SLOW_FILE at $TARNVEL_SLOW_BYTES_PER_SECOND bytes/s"
 }
 
 suite=

@@ -144,34 +144,30 @@ LRESULT frmTarnvel::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SYSCOMMAND:
         // The menu's modal loop would hold the copy still until the menu closed.
-        if (cutRunning_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU)) return 0;
+        if (cut_ && ((wParam & 0xFFF0) == SC_KEYMENU || (wParam & 0xFFF0) == SC_MOUSEMENU)) return 0;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_CLOSE:
         // Closing under a running cut would pull the window from beneath it:
         // the copy is asked to stop, and the close carried out once it has.
         // Once the copy is over, the close waits for its report.
-        if (runningCut_) {
-            askToStopCut(true);
-            return 0;
-        }
-        if (cutRunning_) {
-            closeRequested_ = true;
-            return 0;
-        }
-        DestroyWindow(hwnd_);
+        if (cut_ && cut_->copying())
+            cut_->askToStop(true);
+        else if (cut_)
+            cut_->closeAfterReport();
+        else
+            DestroyWindow(hwnd_);
         return 0;
     case WM_QUERYENDSESSION:
-        if (runningCut_) return FALSE;
+        // A critical end (a forced restart) does not wait for anyone's veto;
+        // the cut then ends in WM_ENDSESSION as any other.
+        if (cut_ && cut_->copying() && !(lParam & ENDSESSION_CRITICAL)) return FALSE;
         return DefWindowProcW(hwnd_, message, wParam, lParam);
     case WM_ENDSESSION:
         // The process may end as soon as this returns, so the output goes now.
-        if (runningCut_ && wParam) {
-            closeRequested_ = sessionEnded_ = true;
-            runningCut_->requestAndRemoveOutputNow();
-        }
+        if (cut_ && wParam) cut_->endOfSession();
         return 0;
     case WM_SETCURSOR:
-        if (runningCut_ && LOWORD(lParam) == HTCLIENT) {
+        if (cut_ && cut_->copying() && LOWORD(lParam) == HTCLIENT) {
             SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
             return TRUE;
         }
@@ -243,9 +239,9 @@ void frmTarnvel::restoreFocus() {
 }
 
 void frmTarnvel::onCommand(int id) {
-    if (cutRunning_) {
+    if (cut_) {
         // Esc, as IsDialogMessage turns it into a command.
-        if (id == IDCANCEL) askToStopCut(false);
+        if (id == IDCANCEL) cut_->askToStop(false);
         return;
     }
     switch (id) {
@@ -286,7 +282,7 @@ void frmTarnvel::Command2_Click() {
 void frmTarnvel::onDropFiles(HDROP drop) {
     const DroppedFiles files(drop);
     // A disabled window is behind a modal box or dialog, which the drop must not slip past.
-    if (cutRunning_ || !IsWindowEnabled(hwnd_)) return;
+    if (cut_ || !IsWindowEnabled(hwnd_)) return;
     if (const std::optional<std::wstring> path = firstDroppedFile(files.get())) takePath(*path);
 }
 
@@ -335,27 +331,20 @@ void frmTarnvel::Command1_Click() {
     }
     const auto& request = std::get<CutRequest>(checked);
 
-    setCutRunning(true);
     const std::u16string output = outputPathFor(request.strExt);
-    CutStop stop;
-    TaskbarProgress taskbar(hwnd_);
-    runningCut_ = &stop;
-    taskbar_ = &taskbar;
-    runningOutput_ = output;
-    ShutdownBlockReasonCreate(hwnd_, wide(words::kShutdownBlockReason).c_str());
-    const CutOutcome outcome = runHeadCut(request, progressBar_, output, {&stop, &taskbar});
-    ShutdownBlockReasonDestroy(hwnd_);
-    runningCut_ = nullptr;
-    taskbar_ = nullptr;
-    // Whoever closed the window has had their answer, unless something was
-    // left behind: an output finished after all, or one that could not be
-    // removed. At the end of a session no one would read it.
-    const bool leftBehind = GetFileAttributesW(wide(output).c_str()) != INVALID_FILE_ATTRIBUTES;
-    const bool quiet = sessionEnded_ || (closeRequested_ && !leftBehind);
-    const bool restarted = !quiet && reportCut(request, outcome, output);
-    setCutRunning(false);
-
-    if (restarted || closeRequested_) DestroyWindow(hwnd_);
+    bool closeAfter = false;
+    {
+        CutSession cut(hwnd_, output, cut_);
+        if (cut.refused()) {
+            showNotice(hwnd_, {words::outputBeingWritten(output), NoticeIcon::Exclamation, words::kErrorTitle});
+            return;
+        }
+        const CutOutcome outcome = runHeadCut(request, progressBar_, output, cut.controls());
+        cut.copyOver();
+        const bool restarted = cut.reportWanted() && reportCut(request, outcome, output);
+        closeAfter = restarted || cut.closeRequested();
+    }
+    if (closeAfter) DestroyWindow(hwnd_);
 }
 
 bool frmTarnvel::reportCut(const CutRequest& request, const CutOutcome& outcome, const std::u16string& output) {
@@ -380,33 +369,6 @@ bool frmTarnvel::reportCut(const CutRequest& request, const CutOutcome& outcome,
         showNotice(hwnd_, {words::cannotRestartAsAdministrator(systemErrorText(error)), NoticeIcon::Exclamation,
                            words::kErrorTitle});
     return error == kNoError;
-}
-
-void frmTarnvel::setCutRunning(bool running) {
-    // A disabled button drops the focus; it goes back where it was.
-    if (running) focusBeforeCut_ = GetFocus();
-    cutRunning_ = running;
-    EnableWindow(GetDlgItem(hwnd_, IDC_COMMAND1), !running);
-    EnableWindow(GetDlgItem(hwnd_, IDC_COMMAND2), !running);
-    EnableMenuItem(GetMenu(hwnd_), 0, MF_BYPOSITION | (running ? MF_GRAYED : MF_ENABLED));
-    DrawMenuBar(hwnd_);
-    if (!running && focusBeforeCut_ && IsWindow(focusBeforeCut_)) SetFocus(focusBeforeCut_);
-}
-
-void frmTarnvel::askToStopCut(bool thenClose) {
-    if (!runningCut_ || runningCut_->requested() || askingToStop_) return;
-    askingToStop_ = true;
-    taskbar_->setPaused(true);
-    const std::wstring question =
-        wide(thenClose ? words::stopCutAndCloseQuestion(runningOutput_) : words::stopCutQuestion(runningOutput_));
-    // いいえ is the default: an Enter meant for something else must not throw a long cut away.
-    const int answer = MessageBoxW(hwnd_, question.c_str(), wide(words::kAppTitle).c_str(),
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    askingToStop_ = false;
-    taskbar_->setPaused(false);
-    if (answer != IDYES) return;
-    if (thenClose) closeRequested_ = true;
-    runningCut_->request();
 }
 
 void frmTarnvel::mnuLookReadeMe_Click() { openReadme(hwnd_); }

@@ -8,12 +8,12 @@
 #include <variant>
 #include <vector>
 
+#include "cut_session.h"
 #include "progress_bar.h"
 #include "tarnvel/chosen_source.h"
 #include "tarnvel/cut_types.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/start_options.h"
-#include "taskbar_progress.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -55,11 +55,6 @@ private:
     void mnuLookReadeMe_Click();
     void mnuVersion_Click();
 
-    // Controls that could start a second cut are off while one runs.
-    void setCutRunning(bool running);
-    // Esc or a close during the copy: asks first, and the copy waits for the answer.
-    void askToStopCut(bool thenClose);
-
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::vector<UniqueFont> fonts_;
@@ -67,19 +62,11 @@ private:
     SelectionState selection_;
     // The open dialog's file name: it outlives each dialog, as the dialog's own would.
     std::vector<wchar_t> fileName_;
-    bool cutRunning_ = false;
-    HWND focusBeforeCut_ = nullptr;
     HWND focusWhileInactive_ = nullptr;
-    bool closeRequested_ = false;
     // Started by an offer to restart as administrator, which is then not made again.
     bool restarted_ = false;
-
-    // While the copy runs (not while its end is reported).
-    CutStop* runningCut_ = nullptr;
-    TaskbarProgress* taskbar_ = nullptr;
-    std::u16string runningOutput_;
-    bool askingToStop_ = false;
-    bool sessionEnded_ = false;
+    // From Cut開始 until its end has been reported.
+    CutSession* cut_ = nullptr;
 };
 
 }  // namespace tarnvel::ui

@@ -47,6 +47,7 @@ File& File::operator=(File&& other) noexcept {
         close();
         native_ = std::exchange(other.native_, kClosed);
         writtenPath_ = std::move(other.writtenPath_);
+        removedOnClose_ = false;
     }
     return *this;
 }
@@ -180,6 +181,12 @@ FileFacts inspectFile(std::u16string_view path) {
     ::close(fd);
     return facts;
 }
+
+// POSIX has no mark that removes a file when its process ends; this layer
+// serves the tests only, and a failed or stopped cut still goes through discard().
+bool File::removeWhenClosed() { return false; }
+
+SystemError File::keepWhenClosed() { return kNoError; }
 
 SystemError File::discard() {
     if (!isOpen()) return kNoError;

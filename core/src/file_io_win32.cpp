@@ -36,6 +36,7 @@ File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         native_ = std::exchange(other.native_, kClosed);
+        removedOnClose_ = std::exchange(other.removedOnClose_, false);
     }
     return *this;
 }
@@ -60,7 +61,7 @@ SystemError File::openForWriting(std::u16string_view path) {
         return CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES | access, FILE_SHARE_READ, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     };
-    // DELETE lets discard() remove it through this handle. A file one may
+    // DELETE lets the file be marked to go with this handle. A file one may
     // write but not delete, or one another program shares for writing only,
     // is still written; a failure then empties it instead.
     HANDLE handle = open(DELETE);
@@ -121,6 +122,7 @@ SystemError File::identity(FileIdentity& out) const {
 
 SystemError File::close() {
     if (!isOpen()) return kNoError;
+    removedOnClose_ = false;
     HANDLE handle = handleOf(std::exchange(native_, kClosed));
     return CloseHandle(handle) ? kNoError : lastError();
 }
@@ -185,12 +187,35 @@ FileFacts inspectFile(std::u16string_view path) {
     return facts;
 }
 
+namespace {
+
+SystemError setDisposition(std::intptr_t native, bool remove) {
+    FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(remove)};
+    return SetFileInformationByHandle(handleOf(native), FileDispositionInfo, &disposition, sizeof disposition)
+               ? kNoError
+               : lastError();
+}
+
+}  // namespace
+
+bool File::removeWhenClosed() {
+    removedOnClose_ = setDisposition(native_, true) == kNoError;
+    return removedOnClose_;
+}
+
+SystemError File::keepWhenClosed() {
+    if (!removedOnClose_) return kNoError;
+    const SystemError error = setDisposition(native_, false);
+    if (error == kNoError) removedOnClose_ = false;
+    return error;
+}
+
 SystemError File::discard() {
     if (!isOpen()) return kNoError;
-    FILE_DISPOSITION_INFO remove{TRUE};
-    SystemError error = kNoError;
-    if (!SetFileInformationByHandle(handleOf(native_), FileDispositionInfo, &remove, sizeof remove)) {
-        error = lastError();
+    // Marked already: the close is the removal.
+    if (removedOnClose_) return close();
+    const SystemError error = setDisposition(native_, true);
+    if (error != kNoError) {
         const LARGE_INTEGER start{};
         if (SetFilePointerEx(handleOf(native_), start, nullptr, FILE_BEGIN)) SetEndOfFile(handleOf(native_));
     }

@@ -78,6 +78,10 @@ public:
         // once it is ruled out may the output lose its old contents.
         if (auto refused = refuseSameFile()) return *std::move(refused);
         outputOurs_ = true;
+        // Marked before the first byte is lost, so that from here on the
+        // output outlives the process only if the cut keeps it; marked any
+        // earlier, it could have been the user's source under another name.
+        outputFile_.removeWhenClosed();
         stop_.watch(&outputFile_);
         if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
@@ -108,7 +112,7 @@ public:
             if (wholeBlocks < blocksNow) return sourceEnded(copied);
         }
 
-        if (const SystemError error = closeBoth()) return writeFailure(error);
+        if (const SystemError error = keepAndCloseBoth()) return writeFailure(error);
         return {{words::kCutDone, NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
     }
 
@@ -157,6 +161,11 @@ private:
     // close. That close can take long (Wine on ext4 writes a truncated file
     // out in full there), so it runs aside while the window goes on answering.
     // A stop asked for meanwhile comes too late: the output is whole.
+    SystemError keepAndCloseBoth() {
+        if (const SystemError error = outputFile_.keepWhenClosed()) return error;
+        return closeBoth();
+    }
+
     SystemError closeBoth() {
         stop_.watch(nullptr);
         source_.close();
@@ -176,7 +185,7 @@ private:
     }
 
     CutOutcome sourceEnded(std::int64_t copied) {
-        if (const SystemError error = closeBoth()) return writeFailure(error);
+        if (const SystemError error = keepAndCloseBoth()) return writeFailure(error);
         return {{words::sourceEndedEarly(request_.sourcePath, copied, outputPath_), NoticeIcon::Exclamation,
                  words::kErrorTitle},
                 CutEnd::SourceEnded,

@@ -78,6 +78,11 @@ std::u16string sourceEndedEarly(std::u16string_view source, std::int64_t bytesCo
                   u"選んだあとでファイルが短くなったようです。もう一度「ファイル指定」で選び直してください。"});
 }
 
+std::u16string outputBeingWritten(std::u16string_view output) {
+    return lines({kCannotCreateOutput, output, u"別の Tarnvel の Cut がこのファイルに書き込んでいます。",
+                  u"その Cut が終わってから、もう一度「Cut開始」を押してください。"});
+}
+
 std::u16string cutStoppedUnexpectedly(Unexpected what) {
     if (what == Unexpected::OutOfMemory)
         return lines(

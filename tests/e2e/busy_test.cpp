@@ -144,13 +144,57 @@ TEST_F(Busy, TheSessionWaitsForTheCutAndItsEndRemovesTheOutput) {
     ASSERT_TRUE(
         SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
     EXPECT_FALSE(answer) << "a cut in progress should hold the logoff";
-    ASSERT_TRUE(exists(kOutputMpg));
+    ASSERT_TRUE(
+        SendMessageTimeoutW(app.main(), WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL, SMTO_NORMAL, kWaitMs, &answer));
+    EXPECT_TRUE(answer) << "a critical end of the session does not wait, so it is not held";
+    ASSERT_TRUE(present(kOutputMpg));
 
     ASSERT_TRUE(SendMessageTimeoutW(app.main(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kWaitMs, &answer));
     EXPECT_FALSE(exists(kOutputMpg)) << "the output outlived the end of the session";
     app.answerBox(question, IDNO);
     EXPECT_TRUE(app.waitExit(kWaitMs)) << "the program stayed after the session ended";
     EXPECT_TRUE(holds(source, bytes));
+}
+
+// However the process ends mid-cut (killed from the task manager, crashed,
+// or a shutdown gone ahead without it), no half-written output remains.
+TEST_F(Busy, AProcessEndedMidCutLeavesNoOutput) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    app.waitBox();
+    ASSERT_TRUE(present(kOutputMpg)) << "the question should come while the output is being written";
+
+    const Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, app.pid()));
+    ASSERT_TRUE(process.get() && TerminateProcess(process.get(), 1));
+    ASSERT_TRUE(app.waitExit(kWaitMs));
+    EXPECT_TRUE(waitUntil([] { return !present(kOutputMpg); }, 2000)) << "the ended process left its output";
+    EXPECT_TRUE(holds(source, bytes));
+}
+
+// The running cut's output can be opened by no one else, which alone would
+// read as missing rights; a second Tarnvel is told what is going on instead,
+// whatever case it spells the name in.
+TEST_F(Busy, ASecondWindowIntoTheSameOutputIsRefusedPlainly) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    HWND question = app.waitBox();
+
+    App second;
+    const Bytes otherBytes = pattern(9000, 2);
+    second.chooseFile(writeSource("別の動画.MPG", otherBytes));
+    const std::wstring sameOutput = outputFor(L"MPG");
+    EXPECT_EQ(second.cut("5"), (Box{"エラー",
+                                    "作成ファイルを作れません。\n" + utf8(sameOutput) +
+                                        "\n別の Tarnvel の Cut がこのファイルに書き込んでいます。\n"
+                                        "その Cut が終わってから、もう一度「Cut開始」を押してください。",
+                                    true}));
+    expectUsable(second);
+
+    app.answerBox(question, IDNO);
+    EXPECT_EQ(app.dismissBox(60000), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000)) << "the refused window touched the running cut's output";
+    EXPECT_EQ(second.cut("5"), kDone) << "once the first cut is over, the second may cut";
+    EXPECT_TRUE(holdsHead(sameOutput, otherBytes, 5000));
 }
 
 }  // namespace

@@ -63,6 +63,10 @@ Bytes readBytes(const std::wstring& path) {
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+bool present(const std::wstring& path) {
+    return exists(path) || (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND);
+}
+
 void removePath(const std::wstring& path) {
     std::error_code ignored;
     std::filesystem::remove_all(std::filesystem::path(path), ignored);

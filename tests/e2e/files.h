@@ -17,6 +17,9 @@ Bytes pattern(size_t count, unsigned seed = 1);
 void writeBytes(const std::wstring& path, const Bytes& bytes);
 Bytes readBytes(const std::wstring& path);
 bool exists(const std::wstring& path);
+// Something is at path, though Windows may refuse to show it: a running cut's
+// output is about to be deleted, and answers every look with access denied.
+bool present(const std::wstring& path);
 void removePath(const std::wstring& path);
 // A file of the given length that takes no disk space.
 void makeSparse(const std::wstring& path, long long size);

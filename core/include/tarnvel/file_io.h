@@ -56,6 +56,13 @@ public:
     // Removes a file opened for writing and closes it. Where it cannot be
     // removed, it is emptied at least, and the reason comes back.
     SystemError discard();
+    // A file opened for writing goes when its handle closes, however the
+    // process ends: killed, crashed, or cut short by a shutdown. False where
+    // it cannot be so marked (it was opened without the right to delete it,
+    // and on POSIX, which has no such mark: there discard() alone removes it).
+    bool removeWhenClosed();
+    // Undoes removeWhenClosed(): the file stays once closed.
+    SystemError keepWhenClosed();
 
     bool isOpen() const;
 
@@ -64,6 +71,7 @@ private:
     // (INVALID_HANDLE_VALUE on Windows).
     std::intptr_t native_ = kClosed;
     static constexpr std::intptr_t kClosed = -1;
+    bool removedOnClose_ = false;
     // The POSIX backend's: what discard() removes, if it is still this file.
     std::string writtenPath_;
 };

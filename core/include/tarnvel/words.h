@@ -75,6 +75,8 @@ std::u16string cutStopped(std::u16string_view output, bool outputRemoved);
 std::u16string partialOutputLeft(std::u16string_view output);
 // Shown by Windows beside the program when the user signs out or shuts down during a cut.
 inline constexpr char16_t kShutdownBlockReason[] = u"作成ファイルを書き込んでいます。";
+// Cut開始 refused before the output is opened: another Tarnvel is cutting into it.
+std::u16string outputBeingWritten(std::u16string_view output);
 // Cut開始 refused before the output is opened: it would not fit on its drive.
 std::u16string outputDoesNotFit(std::u16string_view output, std::uint64_t bytesNeeded, std::uint64_t bytesFree);
 
