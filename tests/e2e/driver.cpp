@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
@@ -216,10 +217,21 @@ App::App(const Start& start) {
     PROCESS_INFORMATION info{};
     const wchar_t* folder = start.currentDirectory.empty() ? nullptr : start.currentDirectory.c_str();
     const Handle token = start.rights == Rights::Limited ? limitedToken() : Handle();
-    const BOOL started = token.get() ? CreateProcessAsUserW(token.get(), start.exe.c_str(), commandLine.data(), nullptr,
-                                                            nullptr, FALSE, 0, nullptr, folder, &startup, &info)
-                                     : CreateProcessW(start.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                                      nullptr, folder, &startup, &info);
+    const auto create = [&] {
+        return token.get() ? CreateProcessAsUserW(token.get(), start.exe.c_str(), commandLine.data(), nullptr, nullptr,
+                                                  FALSE, 0, nullptr, folder, &startup, &info)
+                           : CreateProcessW(start.exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                            folder, &startup, &info);
+    };
+    BOOL started = create();
+    // Wine 8 once answered ERROR_INTERNAL_ERROR here, right after a test had
+    // ended two Tarnvel processes; a start a moment later went through. Said
+    // aloud, so a Tarnvel that itself fails to start is not hidden by it.
+    if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+        std::printf("note: the start of Tarnvel.exe failed with error 1359; trying once more\n");
+        Sleep(500);
+        started = create();
+    }
     if (!started) fail("cannot start " + utf8(start.exe) + ", error " + std::to_string(GetLastError()));
     process_.reset(info.hProcess);
     CloseHandle(info.hThread);
