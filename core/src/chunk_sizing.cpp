@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <span>
 
 namespace tarnvel {
@@ -54,31 +55,37 @@ void ChunkSizer::remember(Read read) {
 }
 
 // The time of a read against its blocks is a line whose height at zero blocks
-// is the round trip. Reads of one size tell nothing of it, and a lone
-// one-block read is taken as nearly all round trip; it is never more than
+// is the round trip. Only reads of sizes far apart tell it despite the jitter
+// of a busy machine, which holds a read up now and then. A lone one-block read
+// is taken as nearly all round trip, and the round trip is never more than
 // the quickest read.
 void ChunkSizer::fitRoundTrip() {
-    const auto reads = std::span(recent_.data(), recentCount_);
-    double fewest = reads[0].blocks, most = reads[0].blocks, quickest = reads[0].nanoseconds;
-    double meanBlocks = 0, meanTime = 0;
+    const auto reads = std::span<const Read>(recent_.data(), recentCount_);
+    double quickest = reads[0].nanoseconds;
+    for (const Read& r : reads) quickest = std::min(quickest, r.nanoseconds);
+    double fitted = roundTrip_ < 0 ? quickest : roundTrip_;
+    if (const auto line = lineThrough(reads)) fitted = *line;
+    roundTrip_ = std::clamp(fitted, 0.0, quickest);
+}
+
+// The least-squares line's height at zero blocks, where the sizes are far enough apart.
+std::optional<double> ChunkSizer::lineThrough(std::span<const Read> reads) {
+    if (reads.size() < 2) return std::nullopt;
+    double fewest = reads[0].blocks, most = reads[0].blocks, meanBlocks = 0, meanTime = 0;
     for (const Read& r : reads) {
         fewest = std::min(fewest, r.blocks);
         most = std::max(most, r.blocks);
-        quickest = std::min(quickest, r.nanoseconds);
         meanBlocks += r.blocks / static_cast<double>(reads.size());
         meanTime += r.nanoseconds / static_cast<double>(reads.size());
     }
-    double fitted = roundTrip_ < 0 ? quickest : roundTrip_;
-    if (most >= 2 * fewest) {
-        double spread = 0, together = 0;
-        for (const Read& r : reads) {
-            spread += (r.blocks - meanBlocks) * (r.blocks - meanBlocks);
-            together += (r.blocks - meanBlocks) * (r.nanoseconds - meanTime);
-        }
-        const double perBlock = together / spread;
-        fitted = perBlock > 0 ? meanTime - perBlock * meanBlocks : quickest;
+    if (most < kSizesApart * fewest) return std::nullopt;
+    double spread = 0, together = 0;
+    for (const Read& r : reads) {
+        spread += (r.blocks - meanBlocks) * (r.blocks - meanBlocks);
+        together += (r.blocks - meanBlocks) * (r.nanoseconds - meanTime);
     }
-    roundTrip_ = std::clamp(fitted, 0.0, quickest);
+    const double perBlock = std::max(0.0, together / spread);
+    return meanTime - perBlock * meanBlocks;
 }
 
 }  // namespace tarnvel

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 namespace tarnvel {
 
@@ -47,6 +49,9 @@ private:
     };
     void remember(Read read);
     void fitRoundTrip();
+    static std::optional<double> lineThrough(std::span<const Read> reads);
+    // Sizes this far apart tell the round trip from the rate.
+    static constexpr double kSizesApart = 4;
 
     // The last few reads, from which the round trip is told apart from the rate.
     static constexpr std::size_t kRecentReads = 8;
