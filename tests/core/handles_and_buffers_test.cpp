@@ -3,12 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tarnvel/file_io.h"
 #include "tarnvel/growing_buffer.h"
 #include "tarnvel/unique_owner.h"
+#include "test_files.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -55,6 +62,86 @@ TEST_F(UniqueOwnerTest, ResetAndPutCloseTheOldValueFirst) {
     EXPECT_EQ(owner.get(), 8);
     owner.reset();
     EXPECT_EQ(closed, (std::vector<int>{5, 6, 8}));
+}
+
+// Whether any handle of this process has the file open for writing.
+bool heldForWriting(const std::filesystem::path& path) {
+#ifdef _WIN32
+    // A File lets others read only, so a writer of our own is refused while it holds the file.
+    HANDLE probe = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(probe);
+    return false;
+#else
+    const std::filesystem::path target = std::filesystem::canonical(path);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code gone;  // the iterator's own descriptor, closed by now
+        if (std::filesystem::read_symlink(entry.path(), gone) == target) return true;
+    }
+    return false;
+#endif
+}
+
+// File holds its handle through the same owner: whichever File holds it last
+// gives it back, once, and a File moved from or closed gives back nothing
+// (else it would close the handle a later open got under the same number).
+TEST(FileHandle, IsGivenBackOnceByWhicheverFileHoldsItLast) {
+    const testing::ScratchFolder folder;
+    const std::filesystem::path first = folder / u"first.bin", second = folder / u"second.bin",
+                                third = folder / u"third.bin";
+    const std::vector<char> bytes = testing::patternBytes(3000);
+    using Act = File* (*)(File & a, File & b, std::optional<File> & spare);
+    struct Case {
+        const char* name;
+        Act act;  // the File that holds a's handle afterwards, if any
+        bool secondHeld;
+    };
+    const Case cases[] = {
+        {"moved into a new File",
+         [](File& a, File&, std::optional<File>& spare) { return &spare.emplace(std::move(a)); }, true},
+        {"moved over an open File",
+         [](File& a, File& b, std::optional<File>&) {
+             b = std::move(a);
+             return &b;
+         },
+         false},
+        {"moved over a closed File",
+         [](File& a, File& b, std::optional<File>&) {
+             EXPECT_EQ(b.close(), kNoError);
+             b = std::move(a);
+             return &b;
+         },
+         false},
+        {"closed",
+         [](File& a, File&, std::optional<File>&) -> File* {
+             EXPECT_EQ(a.close(), kNoError);
+             return nullptr;
+         },
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        File bystander;
+        {
+            File a, b;
+            std::optional<File> spare;
+            ASSERT_EQ(a.openForWriting(pathText(first)), kNoError);
+            ASSERT_EQ(b.openForWriting(pathText(second)), kNoError);
+            File* holder = c.act(a, b, spare);
+            EXPECT_FALSE(a.isOpen());
+            EXPECT_EQ(heldForWriting(first), holder != nullptr);
+            EXPECT_EQ(heldForWriting(second), c.secondHeld);
+            if (holder) {
+                EXPECT_EQ(holder->writeAll(bytes), kNoError);
+            }
+            ASSERT_EQ(bystander.openForWriting(pathText(third)), kNoError);
+        }
+        EXPECT_FALSE(heldForWriting(first));
+        EXPECT_FALSE(heldForWriting(second));
+        EXPECT_TRUE(heldForWriting(third));
+        EXPECT_EQ(bystander.writeAll(bytes), kNoError) << "a handle was given back twice, the bystander's with it";
+    }
 }
 
 // A call that answers as GetCurrentDirectoryW does, or, as GetModuleFileNameW
