@@ -9,6 +9,7 @@
 #include "system_dll.h"
 #include "tarnvel/growing_buffer.h"
 #include "tarnvel/long_path.h"
+#include "tarnvel/system_path.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "tarnvel/long_path.h"
-#include "tarnvel/text.h"
+#include "tarnvel/system_path.h"
 
 namespace tarnvel {
 
