@@ -193,6 +193,55 @@ TEST(FilledBuffer, NothingForAFailureOrACallThatNeverFits) {
     EXPECT_LE(endless.asked.back(), kLargestFilledBuffer);
 }
 
+// A call that lays out a structure as WNetGetUniversalNameW does: the size it
+// needs, in bytes, and ERROR_MORE_DATA while the buffer is smaller.
+constexpr std::uint32_t kMoreData = 234;
+struct LayingOut {
+    std::size_t needs;
+    std::size_t tells;  // what it writes back as needed; a careless provider may say too little
+    std::uint32_t failure = 0;
+    std::vector<std::size_t> asked;
+    std::uint32_t operator()(std::byte* buffer, std::size_t& size) {
+        asked.push_back(size);
+        if (failure != 0) return failure;
+        if (size < needs) {
+            size = tells;
+            return kMoreData;
+        }
+        std::fill_n(buffer, needs, std::byte{0x5A});
+        size = needs;
+        return 0;
+    }
+};
+
+TEST(FilledBytes, GrowsToTheSizeTheCallNamesAndPassesEveryOtherAnswerOn) {
+    struct Case {
+        const char* name;
+        std::size_t needs, tells;
+        std::uint32_t failure, answer;
+        std::vector<std::size_t> asked;
+    };
+    const Case cases[] = {
+        {"fits at once", 300, 300, 0, 0, {600}},
+        {"names what it needs", 70'000, 70'000, 0, 0, {600, 70'000}},
+        {"names too little, so the buffer then doubles", 5000, 1000, 0, 0, {600, 1000, 2000, 4000, 8000}},
+        {"says more but names no more", 2000, 0, 0, 0, {600, 1200, 2400}},
+        {"fails otherwise", 300, 300, 1222, 1222, {600}},
+        {"never fits", kLargestFilledBytes + 1, kLargestFilledBytes + 1, 0, kMoreData, {600}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LayingOut call{c.needs, c.tells, c.failure, {}};
+        std::vector<std::byte> buffer;
+        EXPECT_EQ(filledBytes(buffer, 600, kMoreData, std::ref(call)), c.answer);
+        EXPECT_EQ(call.asked, c.asked);
+        if (c.answer == 0) {
+            ASSERT_GE(buffer.size(), c.needs);
+            EXPECT_EQ(buffer[c.needs - 1], std::byte{0x5A});
+        }
+    }
+}
+
 #ifdef _WIN32
 // Both rules as Windows answers them, from a buffer far too small for either.
 TEST(FilledBuffer, ReadsWhatWindowsCallsAnswerFromTheSmallestBuffer) {
