@@ -84,8 +84,10 @@ std::u16string pathForElevatedProcess(const std::u16string& path) {
 }
 
 SystemError restartElevated(HWND owner, const StartOptions& options) {
-    const std::wstring program = wide(pathForElevatedProcess(utf16(modulePath())));
-    return shellExecute(owner, L"runas", program, wide(startCommandLine(options)), SW_SHOWNORMAL);
+    const std::optional<std::wstring> program = modulePath();
+    if (!program) return GetLastError();
+    return shellExecute(owner, L"runas", wide(pathForElevatedProcess(utf16(*program))), wide(startCommandLine(options)),
+                        SW_SHOWNORMAL);
 }
 
 }  // namespace tarnvel::ui
