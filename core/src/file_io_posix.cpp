@@ -19,6 +19,8 @@
 namespace tarnvel {
 
 FileHandleTraits::Value FileHandleTraits::none() noexcept { return -1; }
+// cppcheck reads this file as if for Windows too, where the handle is a pointer.
+// cppcheck-suppress [pointerPositive, constParameter]
 bool FileHandleTraits::holds(Value descriptor) noexcept { return descriptor >= 0; }
 void FileHandleTraits::close(Value descriptor) noexcept { ::close(descriptor); }
 
