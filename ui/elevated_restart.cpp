@@ -9,6 +9,7 @@
 #include "system_dll.h"
 #include "tarnvel/growing_buffer.h"
 #include "tarnvel/long_path.h"
+#include "tarnvel/system_path.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -62,10 +63,17 @@ void readElevation(CreateFailureFacts& facts) {
 
 std::u16string pathAnElevatedProcessSees(const std::u16string& path) {
     const std::wstring local = wide(path);
-    std::vector<BYTE> buffer(sizeof(UNIVERSAL_NAME_INFOW) + 32768 * sizeof(wchar_t));
-    auto size = static_cast<DWORD>(buffer.size());
+    const auto fill = [&](std::byte* bytes, std::size_t& size) {
+        auto bufferSize = static_cast<DWORD>(size);
+        const DWORD answer = universalName(local.c_str(), UNIVERSAL_NAME_INFO_LEVEL, bytes, &bufferSize);
+        size = bufferSize;
+        return answer;
+    };
+    std::vector<std::byte> buffer;
     // Fails with ERROR_NOT_CONNECTED for anything but a mapped drive.
-    if (universalName(local.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR) return path;
+    if (filledBytes(buffer, sizeof(UNIVERSAL_NAME_INFOW) + MAX_PATH * sizeof(wchar_t), ERROR_MORE_DATA, fill) !=
+        NO_ERROR)
+        return path;
     const auto* info = reinterpret_cast<const UNIVERSAL_NAME_INFOW*>(buffer.data());
     return info->lpUniversalName ? utf16(info->lpUniversalName) : path;
 }
@@ -76,8 +84,10 @@ std::u16string pathForElevatedProcess(const std::u16string& path) {
 }
 
 SystemError restartElevated(HWND owner, const StartOptions& options) {
-    const std::wstring program = wide(pathForElevatedProcess(utf16(modulePath())));
-    return shellExecute(owner, L"runas", program, wide(startCommandLine(options)), SW_SHOWNORMAL);
+    const std::optional<std::wstring> program = modulePath();
+    if (!program) return GetLastError();
+    return shellExecute(owner, L"runas", wide(pathForElevatedProcess(utf16(*program))), wide(startCommandLine(options)),
+                        SW_SHOWNORMAL);
 }
 
 }  // namespace tarnvel::ui

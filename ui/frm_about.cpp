@@ -6,6 +6,7 @@
 #include "control_layout.h"
 #include "dpi.h"
 #include "message_pump.h"
+#include "notices.h"
 #include "tarnvel/words.h"
 
 namespace tarnvel::ui {
@@ -31,7 +32,10 @@ constexpr ControlDesign kControls[] = {
 
 void frmAbout::showModal(HWND owner, UINT dpi) {
     frmAbout about(owner, dpi);
-    if (!about.hwnd_) return;
+    if (!about.hwnd_) {
+        about.reportFailure(owner);
+        return;
+    }
     EnableWindow(owner, FALSE);
     ShowWindow(about.hwnd_, SW_SHOW);
     SetFocus(GetDlgItem(about.hwnd_, IDOK));
@@ -53,25 +57,38 @@ void frmAbout::showModal(HWND owner, UINT dpi) {
 }
 
 frmAbout::frmAbout(HWND owner, UINT dpi) : dpi_(dpi) {
-    // The main window's start has loaded both icons; a registration refused
-    // now leaves the window uncreated, which showModal passes over.
-    static const WindowClass windowClass =
-        registerWindowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>, programIcon(GetSystemMetrics(SM_CXICON)),
-                            programIcon(GetSystemMetrics(SM_CXSMICON)));
+    // The main window's start has loaded both icons. A registration refused
+    // is reported, and tried again at the next showing.
+    static WindowClass windowClass;
+    if (!windowClass)
+        windowClass =
+            registerWindowClass(TARNVEL_ABOUT_CLASS, windowProcedure<frmAbout>,
+                                programIcon(GetSystemMetrics(SM_CXICON)), programIcon(GetSystemMetrics(SM_CXSMICON)));
+    if (!windowClass) {
+        fail(words::kRegisterClassFailed);
+        return;
+    }
     // Created in its place, since a popup at CW_USEDEFAULT opens at 0,0 on the
     // primary monitor, where nobody may look while the main window waits for it.
     const SIZE size = windowSizeFor(kClientWidth, kClientHeight, kStyle, kExStyle, false, dpi_, dpiForWindow(owner));
     const RECT at = centredOnMonitorOf(owner, size);
-    CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, wide(words::kAboutTitle).c_str(), kStyle, at.left, at.top, size.cx,
-                    size.cy, owner, nullptr, GetModuleHandleW(nullptr), this);
-    if (!hwnd_) return;
+    if (!CreateWindowExW(kExStyle, TARNVEL_ABOUT_CLASS, wide(words::kAboutTitle).c_str(), kStyle, at.left, at.top,
+                         size.cx, size.cy, owner, nullptr, GetModuleHandleW(nullptr), this)) {
+        // WM_CREATE's refusal has been recorded already; the window it set up is gone.
+        if (!failedCall_) fail(words::kCreateWindowFailed);
+        hwnd_ = nullptr;
+        return;
+    }
     SendDlgItemMessageW(hwnd_, IDC_PICICON, STM_SETICON, reinterpret_cast<WPARAM>(programIcon(32)), 0);
 }
 
 LRESULT frmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        createControls(hwnd_, kControls);
+        if (!createControls(hwnd_, kControls)) {
+            fail(words::kCreateWindowFailed);
+            return -1;
+        }
         layOut(dpi_);
         return 0;
     case WM_COMMAND:
@@ -102,5 +119,15 @@ void frmAbout::layOut(UINT dpi) {
 }
 
 void frmAbout::cmdOK_Click() { open_ = false; }
+
+void frmAbout::fail(const char16_t* what) {
+    failure_ = GetLastError();
+    failedCall_ = what;
+}
+
+void frmAbout::reportFailure(HWND owner) const {
+    showNotice(owner, {words::cannotShowAbout(failedCall_, systemErrorText(failure_)), NoticeIcon::Exclamation,
+                       words::kErrorTitle});
+}
 
 }  // namespace tarnvel::ui

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "tarnvel/file_io.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -24,11 +25,17 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut(UINT dpi);
     void cmdOK_Click();
+    // For a call just made: its code is read before anything else runs.
+    void fail(const char16_t* what);
+    void reportFailure(HWND owner) const;
 
     HWND hwnd_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::vector<UniqueFont> fonts_;
     bool open_ = true;
+    // Why the window could not be made: which call, and the system's code.
+    const char16_t* failedCall_ = nullptr;
+    SystemError failure_ = kNoError;
 };
 
 }  // namespace tarnvel::ui

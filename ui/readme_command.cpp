@@ -1,5 +1,6 @@
 #include "readme_command.h"
 
+#include <optional>
 #include <string>
 
 #include "notices.h"
@@ -45,10 +46,14 @@ SystemError openWithAssociatedProgram(HWND owner, const std::wstring& file) {
 }  // namespace
 
 void openReadme(HWND owner) {
-    const std::wstring readme = folderOf(modulePath()) + L"\\readme.txt";
-    SystemError error = startEditor(readme);
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
-        error = openWithAssociatedProgram(owner, readme);
+    const std::optional<std::wstring> program = modulePath();
+    SystemError error = program ? kNoError : GetLastError();
+    if (program) {
+        const std::wstring readme = folderOf(*program) + L"\\readme.txt";
+        error = startEditor(readme);
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            error = openWithAssociatedProgram(owner, readme);
+    }
     if (error != kNoError)
         showNotice(owner,
                    {words::cannotStartEditor(systemErrorText(error)), NoticeIcon::Exclamation, words::kErrorTitle});

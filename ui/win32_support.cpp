@@ -13,11 +13,11 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-std::wstring modulePath() {
+std::optional<std::wstring> modulePath() {
     const auto fill = [](wchar_t* buffer, std::size_t capacity) {
         return GetModuleFileNameW(nullptr, buffer, static_cast<DWORD>(capacity));
     };
-    return filledBuffer<wchar_t>(fill).value_or(std::wstring());
+    return filledBuffer<wchar_t>(fill);
 }
 
 CurrentDirectoryGuard::CurrentDirectoryGuard()

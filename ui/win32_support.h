@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,9 @@ inline std::wstring wide(std::u16string_view text) { return {text.begin(), text.
 inline std::u16string utf16(std::wstring_view text) { return {text.begin(), text.end()}; }
 
 std::wstring windowText(HWND window);
-// The full path of Tarnvel.exe itself, however long.
-std::wstring modulePath();
+// The full path of Tarnvel.exe itself, however long; nothing when Windows
+// cannot say, its code then the last error.
+std::optional<std::wstring> modulePath();
 
 // Size in hundredths of a point, so 9.75 pt stays exact. None if it cannot be made.
 UniqueFont createFont(const wchar_t* face, int centiPoints, UINT dpi);

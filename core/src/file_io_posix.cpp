@@ -18,13 +18,23 @@
 
 namespace tarnvel {
 
-File::~File() { close(); }
+FileHandleTraits::Value FileHandleTraits::none() noexcept { return -1; }
+// cppcheck reads this file as if for Windows too, where the handle is a pointer.
+// cppcheck-suppress [pointerPositive, constParameter]
+bool FileHandleTraits::holds(Value descriptor) noexcept { return descriptor >= 0; }
+void FileHandleTraits::close(Value descriptor) noexcept { ::close(descriptor); }
 
-File::File(File&& other) noexcept { *this = std::move(other); }
+// What discard() removes, if it is still this file.
+struct File::WritingState {
+    std::string path;
+};
+
+File::File() noexcept = default;
+File::~File() = default;
+File::File(File&& other) noexcept = default;
+File& File::operator=(File&& other) noexcept = default;
 
 namespace {
-
-int descriptor(std::intptr_t native) { return static_cast<int>(native); }
 
 SystemError lastError() { return static_cast<SystemError>(errno); }
 
@@ -42,22 +52,12 @@ int openRetrying(const std::string& path, int flags) {
 
 }  // namespace
 
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        close();
-        native_ = std::exchange(other.native_, kClosed);
-        writtenPath_ = std::move(other.writtenPath_);
-        removedOnClose_ = false;
-    }
-    return *this;
-}
-
-bool File::isOpen() const { return native_ != kClosed; }
+bool File::isOpen() const { return static_cast<bool>(handle_); }
 
 SystemError File::openForReading(std::u16string_view path) {
     close();
     try {
-        native_ = openRetrying(nativePath(path), O_RDONLY);
+        handle_.reset(openRetrying(nativePath(path), O_RDONLY));
     } catch (const std::exception&) {
         return EINVAL;  // a name this platform cannot spell
     }
@@ -67,18 +67,20 @@ SystemError File::openForReading(std::u16string_view path) {
 SystemError File::openForWriting(std::u16string_view path) {
     close();
     try {
-        writtenPath_ = nativePath(path);
-        native_ = openRetrying(writtenPath_, O_WRONLY | O_CREAT);
+        auto writing = std::make_unique<WritingState>(WritingState{nativePath(path)});
+        handle_.reset(openRetrying(writing->path, O_WRONLY | O_CREAT));
+        if (!isOpen()) return lastError();
+        writing_ = std::move(writing);
     } catch (const std::exception&) {
         return EINVAL;
     }
-    return isOpen() ? kNoError : lastError();
+    return kNoError;
 }
 
 Transfer File::read(std::span<char> buffer) {
     Transfer done;
     while (done.bytes < buffer.size()) {
-        const ssize_t got = ::read(descriptor(native_), buffer.data() + done.bytes, buffer.size() - done.bytes);
+        const ssize_t got = ::read(handle_.get(), buffer.data() + done.bytes, buffer.size() - done.bytes);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) {
             done.error = lastError();
@@ -93,7 +95,7 @@ Transfer File::read(std::span<char> buffer) {
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t put = ::write(descriptor(native_), bytes.data() + written, bytes.size() - written);
+        const ssize_t put = ::write(handle_.get(), bytes.data() + written, bytes.size() - written);
         if (put < 0 && errno == EINTR) continue;
         if (put < 0) return lastError();
         if (put == 0) return EIO;
@@ -104,28 +106,29 @@ SystemError File::writeAll(std::span<const char> bytes) {
 
 SystemError File::truncate() {
     struct stat info {};
-    if (::fstat(descriptor(native_), &info) != 0) return lastError();
+    if (::fstat(handle_.get(), &info) != 0) return lastError();
     // A device or a pipe has no length to cut back. An empty file is left
     // alone: ext4 takes emptying one for a rewrite and flushes all of the new
     // contents on close, which cost a 1 GB cut a third of its time (under
     // Wine too, whose SetEndOfFile is this call).
     if (!S_ISREG(info.st_mode) || info.st_size == 0) return kNoError;
-    if (::ftruncate(descriptor(native_), 0) != 0 || ::lseek(descriptor(native_), 0, SEEK_SET) != 0) return lastError();
+    if (::ftruncate(handle_.get(), 0) != 0 || ::lseek(handle_.get(), 0, SEEK_SET) != 0) return lastError();
     return kNoError;
 }
 
 SystemError File::identity(FileIdentity& out) const {
     struct stat info {};
-    if (::fstat(descriptor(native_), &info) != 0) return lastError();
+    if (::fstat(handle_.get(), &info) != 0) return lastError();
     out.volume = static_cast<std::uint64_t>(info.st_dev);
     out.index = static_cast<std::uint64_t>(info.st_ino);
     return kNoError;
 }
 
 SystemError File::close() {
+    writing_.reset();
     if (!isOpen()) return kNoError;
     // Retrying after EINTR could close a descriptor another thread just got.
-    return ::close(descriptor(std::exchange(native_, kClosed))) == 0 ? kNoError : lastError();
+    return ::close(handle_.release()) == 0 ? kNoError : lastError();
 }
 
 ErrorKind errorKind(SystemError code) {
@@ -159,26 +162,25 @@ bool driveGone(std::u16string_view) { return false; }
 
 FileFacts inspectFile(std::u16string_view path) {
     FileFacts facts;
-    int fd = -1;
+    UniqueOwner<FileHandleTraits> fd;
     try {
         // Not blocking: a FIFO would otherwise wait here for a writer.
-        fd = openRetrying(nativePath(path), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+        fd.reset(openRetrying(nativePath(path), O_RDONLY | O_NONBLOCK | O_NOCTTY));
     } catch (const std::exception&) {
         facts.error = EINVAL;
         return facts;
     }
-    if (fd < 0) {
+    if (!fd) {
         facts.error = lastError();
         return facts;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0)
+    if (::fstat(fd.get(), &info) != 0)
         facts.error = lastError();
     else if (S_ISREG(info.st_mode)) {
         facts.regularFile = true;
         facts.bytes = static_cast<std::uint64_t>(info.st_size);
     }
-    ::close(fd);
     return facts;
 }
 
@@ -193,14 +195,14 @@ SystemError File::discard() {
     struct stat open {
     }, named{};
     SystemError error = kNoError;
-    if (::fstat(descriptor(native_), &open) != 0) {
+    if (::fstat(handle_.get(), &open) != 0) {
         error = lastError();
-    } else if (S_ISREG(open.st_mode) && ::stat(writtenPath_.c_str(), &named) == 0 && named.st_dev == open.st_dev &&
-               named.st_ino == open.st_ino && ::unlink(writtenPath_.c_str()) != 0) {
+    } else if (S_ISREG(open.st_mode) && writing_ && ::stat(writing_->path.c_str(), &named) == 0 &&
+               named.st_dev == open.st_dev && named.st_ino == open.st_ino && ::unlink(writing_->path.c_str()) != 0) {
         // Devices stay, and so does a name that leads elsewhere by now: this
         // file then has no name left, and its space comes back on close.
         error = lastError();
-        if (::ftruncate(descriptor(native_), 0) != 0) error = lastError();
+        if (::ftruncate(handle_.get(), 0) != 0) error = lastError();
     }
     close();
     return error;

@@ -8,17 +8,31 @@
 #include <utility>
 
 #include "tarnvel/long_path.h"
-#include "tarnvel/text.h"
+#include "tarnvel/system_path.h"
 
 namespace tarnvel {
 
-File::~File() { close(); }
+// Either of the two values that mean no handle: CreateFileW fails with one, most other calls with the other.
+FileHandleTraits::Value FileHandleTraits::none() noexcept { return INVALID_HANDLE_VALUE; }
+// The owner's traits take the handle as it is held, never through a pointer to const.
+// cppcheck-suppress constParameter
+bool FileHandleTraits::holds(Value handle) noexcept { return handle && handle != INVALID_HANDLE_VALUE; }
+void FileHandleTraits::close(Value handle) noexcept { CloseHandle(handle); }
 
-File::File(File&& other) noexcept { *this = std::move(other); }
+// Whether the file goes with its handle, as removeWhenClosed() marked it.
+struct File::WritingState {
+    bool removedOnClose = false;
+};
+
+File::File() noexcept = default;
+File::~File() = default;
+File::File(File&& other) noexcept = default;
+File& File::operator=(File&& other) noexcept = default;
 
 namespace {
 
-HANDLE handleOf(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }
+using Handle = UniqueOwner<FileHandleTraits>;
+using LocalText = UniqueOwner<ClosedBy<wchar_t*, LocalFree>>;
 
 SystemError lastError() { return static_cast<SystemError>(GetLastError()); }
 
@@ -32,16 +46,7 @@ constexpr std::size_t kMaxCallBytes = std::size_t{1} << 30;
 
 }  // namespace
 
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        close();
-        native_ = std::exchange(other.native_, kClosed);
-        removedOnClose_ = std::exchange(other.removedOnClose_, false);
-    }
-    return *this;
-}
-
-bool File::isOpen() const { return native_ != kClosed; }
+bool File::isOpen() const { return static_cast<bool>(handle_); }
 
 SystemError File::openForReading(std::u16string_view path) {
     close();
@@ -49,12 +54,13 @@ SystemError File::openForReading(std::u16string_view path) {
         CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return lastError();
-    native_ = reinterpret_cast<std::intptr_t>(handle);
+    handle_.reset(handle);
     return kNoError;
 }
 
 SystemError File::openForWriting(std::u16string_view path) {
     close();
+    auto writing = std::make_unique<WritingState>();
     const std::wstring name = widePath(path);
     const auto open = [&](DWORD access) {
         // Reading the attributes is what the identity check needs.
@@ -69,7 +75,8 @@ SystemError File::openForWriting(std::u16string_view path) {
         (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
         handle = open(0);
     if (handle == INVALID_HANDLE_VALUE) return lastError();
-    native_ = reinterpret_cast<std::intptr_t>(handle);
+    handle_.reset(handle);
+    writing_ = std::move(writing);
     return kNoError;
 }
 
@@ -78,7 +85,7 @@ Transfer File::read(std::span<char> buffer) {
     while (done.bytes < buffer.size()) {
         const std::size_t want = std::min(buffer.size() - done.bytes, kMaxCallBytes);
         DWORD got = 0;
-        if (!ReadFile(handleOf(native_), buffer.data() + done.bytes, static_cast<DWORD>(want), &got, nullptr)) {
+        if (!ReadFile(handle_.get(), buffer.data() + done.bytes, static_cast<DWORD>(want), &got, nullptr)) {
             done.error = lastError();
             return done;
         }
@@ -93,7 +100,7 @@ SystemError File::writeAll(std::span<const char> bytes) {
     while (written < bytes.size()) {
         const std::size_t want = std::min(bytes.size() - written, kMaxCallBytes);
         DWORD put = 0;
-        if (!WriteFile(handleOf(native_), bytes.data() + written, static_cast<DWORD>(want), &put, nullptr))
+        if (!WriteFile(handle_.get(), bytes.data() + written, static_cast<DWORD>(want), &put, nullptr))
             return lastError();
         // A full disk may first accept part of a write; the next call says why.
         if (put == 0) return ERROR_WRITE_FAULT;
@@ -104,27 +111,26 @@ SystemError File::writeAll(std::span<const char> bytes) {
 
 SystemError File::truncate() {
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(handleOf(native_), &size)) return lastError();
+    if (!GetFileSizeEx(handle_.get(), &size)) return lastError();
     if (size.QuadPart == 0) return kNoError;  // see the POSIX truncate below
     const LARGE_INTEGER start{};
-    if (!SetFilePointerEx(handleOf(native_), start, nullptr, FILE_BEGIN) || !SetEndOfFile(handleOf(native_)))
+    if (!SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN) || !SetEndOfFile(handle_.get()))
         return lastError();
     return kNoError;
 }
 
 SystemError File::identity(FileIdentity& out) const {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(handleOf(native_), &info)) return lastError();
+    if (!GetFileInformationByHandle(handle_.get(), &info)) return lastError();
     out.volume = info.dwVolumeSerialNumber;
     out.index = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
     return kNoError;
 }
 
 SystemError File::close() {
+    writing_.reset();
     if (!isOpen()) return kNoError;
-    removedOnClose_ = false;
-    HANDLE handle = handleOf(std::exchange(native_, kClosed));
-    return CloseHandle(handle) ? kNoError : lastError();
+    return CloseHandle(handle_.release()) ? kNoError : lastError();
 }
 
 ErrorKind errorKind(SystemError code) {
@@ -166,58 +172,57 @@ FileFacts inspectFile(std::u16string_view path) {
     FileFacts facts;
     // A folder opens only with backup semantics; it is then told apart below
     // rather than reported as a denial it is not.
-    HANDLE handle = CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    const Handle handle(CreateFileW(widePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) {
         facts.error = lastError();
         return facts;
     }
     BY_HANDLE_FILE_INFORMATION info{};
     LARGE_INTEGER size{};
-    if (GetFileType(handle) != FILE_TYPE_DISK) {
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK) {
         // A device or a pipe: nothing with a length to cut.
-    } else if (!GetFileInformationByHandle(handle, &info) || !GetFileSizeEx(handle, &size)) {
+    } else if (!GetFileInformationByHandle(handle.get(), &info) || !GetFileSizeEx(handle.get(), &size)) {
         facts.error = lastError();
     } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         facts.regularFile = true;
         facts.bytes = static_cast<std::uint64_t>(size.QuadPart);
     }
-    CloseHandle(handle);
     return facts;
 }
 
 namespace {
 
-SystemError setDisposition(std::intptr_t native, bool remove) {
+SystemError setDisposition(HANDLE handle, bool remove) {
     FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(remove)};
-    return SetFileInformationByHandle(handleOf(native), FileDispositionInfo, &disposition, sizeof disposition)
-               ? kNoError
-               : lastError();
+    return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) ? kNoError
+                                                                                                     : lastError();
 }
 
 }  // namespace
 
 bool File::removeWhenClosed() {
-    removedOnClose_ = setDisposition(native_, true) == kNoError;
-    return removedOnClose_;
+    if (!writing_) return false;
+    writing_->removedOnClose = setDisposition(handle_.get(), true) == kNoError;
+    return writing_->removedOnClose;
 }
 
 SystemError File::keepWhenClosed() {
-    if (!removedOnClose_) return kNoError;
-    const SystemError error = setDisposition(native_, false);
-    if (error == kNoError) removedOnClose_ = false;
+    if (!writing_ || !writing_->removedOnClose) return kNoError;
+    const SystemError error = setDisposition(handle_.get(), false);
+    if (error == kNoError) writing_->removedOnClose = false;
     return error;
 }
 
 SystemError File::discard() {
     if (!isOpen()) return kNoError;
     // Marked already: the close is the removal.
-    if (removedOnClose_) return close();
-    const SystemError error = setDisposition(native_, true);
+    if (writing_ && writing_->removedOnClose) return close();
+    const SystemError error = setDisposition(handle_.get(), true);
     if (error != kNoError) {
         const LARGE_INTEGER start{};
-        if (SetFilePointerEx(handleOf(native_), start, nullptr, FILE_BEGIN)) SetEndOfFile(handleOf(native_));
+        if (SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN)) SetEndOfFile(handle_.get());
     }
     close();
     return error;
@@ -238,12 +243,11 @@ SystemError roomFor(std::u16string_view path, std::uint64_t& bytes) {
 }
 
 std::u16string systemErrorText(SystemError code) {
-    wchar_t* buffer = nullptr;
+    LocalText buffer;
     const DWORD length =
         FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::u16string text(buffer, buffer + length);
-    LocalFree(buffer);
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.put()), 0, nullptr);
+    std::u16string text(buffer.get(), buffer.get() + length);
     while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) text.pop_back();
     // Not every number has words on every system; the number alone still helps.
     return words::systemReason(text, code);

@@ -3,14 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <optional>
-
-#include "tarnvel/growing_buffer.h"
-#endif
-
 namespace tarnvel {
 
 namespace {
@@ -22,10 +14,6 @@ bool isLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <
 
 bool isDrivePath(std::u16string_view path) {
     return path.size() >= 3 && isLetter(path[0]) && path[1] == u':' && path[2] == u'\\';
-}
-
-bool isDeviceForm(std::u16string_view path) {
-    return path.starts_with(kExtended) || path.starts_with(u"\\\\.\\") || path.starts_with(u"\\??\\");
 }
 
 // \\server\share\...: the two backslashes, then a name.
@@ -78,6 +66,10 @@ std::size_t firstComponent(std::u16string_view path, bool unc) {
 
 }  // namespace
 
+bool isDeviceForm(std::u16string_view path) {
+    return path.starts_with(kExtended) || path.starts_with(u"\\\\.\\") || path.starts_with(u"\\??\\");
+}
+
 std::u16string longPathForm(std::u16string_view fullPath) {
     const bool drive = isDrivePath(fullPath), unc = isUncPath(fullPath);
     if (fullPath.size() < kMaxPathUnits || (!drive && !unc) ||
@@ -107,18 +99,5 @@ std::u16string_view pathRoot(std::u16string_view path) {
     if (!unc && !isDrivePath(path)) return {};
     return path.substr(0, firstComponent(path, unc));
 }
-
-#ifdef _WIN32
-std::u16string systemPath(std::u16string_view path) {
-    if (path.empty() || isDeviceForm(path)) return std::u16string(path);
-    const std::wstring given(path.begin(), path.end());
-    const std::optional<std::wstring> full = filledBuffer<wchar_t>([&](wchar_t* buffer, std::size_t capacity) {
-        return GetFullPathNameW(given.c_str(), static_cast<DWORD>(capacity), buffer, nullptr);
-    });
-    // Unresolvable: the call it is meant for reports why.
-    if (!full) return std::u16string(path);
-    return longPathForm(std::u16string(full->begin(), full->end()));
-}
-#endif
 
 }  // namespace tarnvel

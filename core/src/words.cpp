@@ -149,4 +149,8 @@ std::u16string cannotStart(std::u16string_view what, std::u16string_view reason)
 
 std::u16string cannotStartEditor(std::u16string_view reason) { return lines({u"メモ帳を起動できません。", reason}); }
 
+std::u16string cannotShowAbout(std::u16string_view what, std::u16string_view reason) {
+    return lines({u"バージョン情報を表示できません。", what, reason});
+}
+
 }  // namespace tarnvel::words

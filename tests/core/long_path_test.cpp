@@ -6,6 +6,10 @@
 
 #include "tarnvel/long_path.h"
 
+#ifdef _WIN32
+#include "tarnvel/system_path.h"
+#endif
+
 namespace tarnvel {
 namespace {
 

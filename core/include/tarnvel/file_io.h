@@ -5,10 +5,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "tarnvel/unique_owner.h"
 
 namespace tarnvel {
 
@@ -24,6 +27,20 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+#ifdef _WIN32
+using NativeHandle = void*;  // HANDLE
+#else
+using NativeHandle = int;  // a descriptor
+#endif
+
+// Each file layer defines these for its own kind of handle.
+struct FileHandleTraits {
+    using Value = NativeHandle;
+    static Value none() noexcept;
+    static bool holds(Value handle) noexcept;
+    static void close(Value handle) noexcept;
+};
+
 struct Transfer {
     std::size_t bytes = 0;
     SystemError error = kNoError;
@@ -31,7 +48,7 @@ struct Transfer {
 
 class File {
 public:
-    File() = default;
+    File() noexcept;
     ~File();
     File(File&& other) noexcept;
     File& operator=(File&& other) noexcept;
@@ -67,13 +84,11 @@ public:
     bool isOpen() const;
 
 private:
-    // A HANDLE on Windows, a descriptor elsewhere; -1 is closed for both
-    // (INVALID_HANDLE_VALUE on Windows).
-    std::intptr_t native_ = kClosed;
-    static constexpr std::intptr_t kClosed = -1;
-    bool removedOnClose_ = false;
-    // The POSIX backend's: what discard() removes, if it is still this file.
-    std::string writtenPath_;
+    // What one file layer alone keeps about a file opened for writing.
+    struct WritingState;
+
+    UniqueOwner<FileHandleTraits> handle_;
+    std::unique_ptr<WritingState> writing_;
 };
 
 // The failures a user can do something about, whatever the platform's code.

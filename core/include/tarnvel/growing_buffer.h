@@ -12,8 +12,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarnvel {
 
@@ -36,6 +38,29 @@ std::optional<std::basic_string<Char>> filledBuffer(Fill fill, std::size_t capac
         capacity = std::max(answer, capacity * 2);
     }
     return std::nullopt;
+}
+
+// Far beyond a structure that holds the longest path.
+inline constexpr std::size_t kLargestFilledBytes = kLargestFilledBuffer * 4;
+
+// The other rule, of calls that lay a structure out in the caller's buffer
+// and take its size in bytes through a pointer (WNetGetUniversalNameW):
+//   - the answer is the system's code, 0 for success;
+//   - `moreData` (ERROR_MORE_DATA) means the buffer was too small, and the
+//     call has written the size it needs into its size argument.
+// `fill(bytes, size)` makes the call; the bytes, from operator new, are
+// aligned for any structure. Its last answer comes back.
+template <typename Fill>
+std::uint32_t filledBytes(std::vector<std::byte>& buffer, std::size_t size, std::uint32_t moreData, Fill fill) {
+    while (size <= kLargestFilledBytes) {
+        buffer.assign(size, std::byte{});
+        std::size_t needed = size;
+        const auto answer = static_cast<std::uint32_t>(fill(buffer.data(), needed));
+        if (answer != moreData) return answer;
+        // A size no larger than the last is no answer; the buffer doubles then.
+        size = needed > size ? needed : size * 2;
+    }
+    return moreData;
 }
 
 }  // namespace tarnvel

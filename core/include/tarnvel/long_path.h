@@ -28,10 +28,7 @@ std::u16string shownPath(std::u16string_view path);
 // empty for a relative path or a device form.
 std::u16string_view pathRoot(std::u16string_view path);
 
-#ifdef _WIN32
-// What the file calls are given for a path: resolved against the current
-// folder (GetFullPathNameW) and then in its long form where it needs one.
-std::u16string systemPath(std::u16string_view path);
-#endif
+// \\?\..., \\.\... or \??\...: a path the system takes as it is given.
+bool isDeviceForm(std::u16string_view path);
 
 }  // namespace tarnvel

@@ -12,6 +12,7 @@ namespace tarnvel {
 std::u16string decimalText(std::int64_t number);
 
 // Lone surrogates survive on Windows, where file names are plain UTF-16.
+// Defined per system, beside its file layer.
 std::filesystem::path toPath(std::u16string_view text);
 std::u16string pathText(const std::filesystem::path& path);
 

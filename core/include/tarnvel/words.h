@@ -105,5 +105,7 @@ std::u16string cannotStart(std::u16string_view what, std::u16string_view reason)
 
 // readmeを見る.
 std::u16string cannotStartEditor(std::u16string_view reason);
+// バージョン情報: which call failed (kRegisterClassFailed, kCreateWindowFailed), and the system's reason.
+std::u16string cannotShowAbout(std::u16string_view what, std::u16string_view reason);
 
 }  // namespace tarnvel::words
