@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "tarnvel/busy_output.h"
 
 namespace e2e {
 namespace {
@@ -195,6 +196,25 @@ TEST_F(Busy, ASecondWindowIntoTheSameOutputIsRefusedPlainly) {
     EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000)) << "the refused window touched the running cut's output";
     EXPECT_EQ(second.cut("5"), kDone) << "once the first cut is over, the second may cut";
     EXPECT_TRUE(holdsHead(sameOutput, otherBytes, 5000));
+}
+
+// The claim's name is fixed, so anyone may make it first with a DACL that
+// shuts every Tarnvel out; that alone must not stop a cut.
+TEST_F(Busy, AClaimNameMadeFirstByAnotherProgramStopsNoCut) {
+    ACL nothingAllowed{};
+    SECURITY_DESCRIPTOR descriptor{};
+    ASSERT_TRUE(InitializeAcl(&nothingAllowed, sizeof nothingAllowed, ACL_REVISION) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, &nothingAllowed, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const std::u16string name = tarnvel::claimNameFor(u"C:\\TARNVEL.MPG");
+    const Handle squatter(CreateMutexW(&attributes, FALSE, std::wstring(name.begin(), name.end()).c_str()));
+    ASSERT_TRUE(squatter.get());
+    ASSERT_EQ(OpenMutexW(SYNCHRONIZE, FALSE, std::wstring(name.begin(), name.end()).c_str()), nullptr)
+        << "the name should shut others out";
+
+    EXPECT_EQ(app.cut("2"), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 2000));
 }
 
 }  // namespace
