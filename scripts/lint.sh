@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Static checks on our own code: formatting, cppcheck and clang-tidy, for
-# the native build and for the Windows build (with MinGW's headers).
+# the native build and for the Windows build (with MinGW's headers); and the
+# GitHub workflow against GitHub's schema.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/install-deps.sh clang-format clang-tidy cppcheck
+
+scripts/check-workflows.sh
 
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 echo "clang-format: ${#sources[@]} files"

@@ -1,5 +1,7 @@
 #pragma once
-// Thin RAII wrappers and conversions shared by the two windows.
+// What the two windows share: UTF-16 conversions, the current-folder guard,
+// the program icon, the window class and procedure. The handles they own are
+// in win32_owners.h.
 
 #include <windows.h>
 
