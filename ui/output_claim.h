@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "tarnvel/busy_output.h"
 #include "win32_support.h"
 
 namespace tarnvel::ui {
@@ -18,11 +19,11 @@ public:
     OutputClaim& operator=(const OutputClaim&) = delete;
 
     // Another Tarnvel, in this session or another, elevated or not, holds it.
-    bool heldElsewhere() const { return heldElsewhere_; }
+    bool heldElsewhere() const { return answer_ == ClaimAnswer::HeldElsewhere; }
 
 private:
     UniqueHandle object_;
-    bool heldElsewhere_ = false;
+    ClaimAnswer answer_ = ClaimAnswer::CannotTell;
 };
 
 }  // namespace tarnvel::ui

@@ -184,6 +184,15 @@ FileFacts inspectFile(std::u16string_view path) {
     return facts;
 }
 
+ListedName lookUpName(std::u16string_view path) {
+    struct stat info {};
+    try {
+        return {::lstat(nativePath(path).c_str(), &info) == 0, false};
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 // POSIX has no mark that removes a file when its process ends; this layer
 // serves the tests only, and a failed or stopped cut still goes through discard().
 bool File::removeWhenClosed() { return false; }

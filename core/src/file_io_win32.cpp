@@ -192,6 +192,20 @@ FileFacts inspectFile(std::u16string_view path) {
     return facts;
 }
 
+ListedName lookUpName(std::u16string_view path) {
+    const std::wstring name = widePath(path);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(name.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    FindClose(search);
+    HANDLE file =
+        CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {true, GetLastError() == ERROR_ACCESS_DENIED};
+    CloseHandle(file);
+    return {true, false};
+}
+
 namespace {
 
 SystemError setDisposition(HANDLE handle, bool remove) {

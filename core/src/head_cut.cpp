@@ -7,9 +7,11 @@
 #include <new>
 #include <optional>
 #include <span>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "tarnvel/busy_output.h"
 #include "tarnvel/chunk_sizing.h"
 #include "tarnvel/progress_scale.h"
 
@@ -19,6 +21,9 @@ namespace {
 
 // The output may take long to close; the window runs its events meanwhile.
 constexpr auto kCloseWait = kFrame / 2;
+// About two seconds in all, the window's events run between tries.
+constexpr auto kRemovalPause = kFrame / 2;
+constexpr auto kRemovalTries = std::chrono::seconds(2) / kRemovalPause;
 
 words::Advice adviceFor(CutEnd end, std::u16string_view file, SystemError error) {
     const bool source = end == CutEnd::OpenSource || end == CutEnd::Read;
@@ -73,8 +78,7 @@ public:
         if (const SystemError error = source_.openForReading(request_.sourcePath))
             return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
         if (auto refused = refuseWithoutRoom()) return *std::move(refused);
-        if (const SystemError error = outputFile_.openForWriting(outputPath_))
-            return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
+        if (auto refused = openOutput()) return *std::move(refused);
         // Only now, with both open, can sameness be told for certain; only
         // once it is ruled out may the output lose its old contents.
         if (auto refused = refuseSameFile()) return *std::move(refused);
@@ -82,7 +86,11 @@ public:
         // Marked before the first byte is lost, so that from here on the
         // output outlives the process only if the cut keeps it; marked any
         // earlier, it could have been the user's source under another name.
-        outputFile_.removeWhenClosed();
+        // Where the system refuses the mark (opened without DELETE access,
+        // mapped by another program), the cut goes on unmarked: a failure
+        // still removes or empties the output; only a process ended mid-cut
+        // leaves it behind.
+        [[maybe_unused]] const bool marked = outputFile_.removeWhenClosed();
         stop_.watch(&outputFile_);
         if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
@@ -149,6 +157,28 @@ private:
             kNoError};
     }
 
+    // An old output deleted while another program (a scanner, the indexer)
+    // still holds it refuses every open until that program lets go, which is
+    // usually a moment; the window keeps answering while it is tried again.
+    std::optional<CutOutcome> openOutput() {
+        for (int attempt = 0;; ++attempt) {
+            const SystemError error = outputFile_.openForWriting(outputPath_);
+            if (error == kNoError) return std::nullopt;
+            const ListedName name = lookUpName(outputPath_);
+            const bool removedLately = outputRemovedLately(outputPath_, std::chrono::steady_clock::now());
+            if (!oldOutputBeingRemoved({error, name.listed, name.attributesRefused, removedLately}))
+                return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
+            if (attempt == kRemovalTries)
+                return CutOutcome{
+                    {words::oldOutputStillBeingRemoved(outputPath_), NoticeIcon::Exclamation, words::kErrorTitle},
+                    CutEnd::OldOutputBeingRemoved,
+                    error};
+            sink_.letPendingEventsRun();
+            if (stop_.requested()) return stopped();
+            std::this_thread::sleep_for(kRemovalPause);
+        }
+    }
+
     std::optional<CutOutcome> refuseSameFile() {
         FileIdentity source, output;
         if (const SystemError error = source_.identity(source))
@@ -166,8 +196,9 @@ private:
     bool removeOutput() {
         stop_.watch(nullptr);
         if (!outputOurs_) return true;
-        if (outputFile_.isOpen()) return outputFile_.discard() == kNoError;
-        return stop_.outputRemoved();
+        const bool removed = outputFile_.isOpen() ? outputFile_.discard() == kNoError : stop_.outputRemoved();
+        if (removed) noteOutputRemoved(outputPath_, std::chrono::steady_clock::now());
+        return removed;
     }
 
     // The source first; the output's last bytes may reach the disk only on

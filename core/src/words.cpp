@@ -83,6 +83,13 @@ std::u16string outputBeingWritten(std::u16string_view output) {
                   u"その Cut が終わってから、もう一度「Cut開始」を押してください。"});
 }
 
+std::u16string oldOutputStillBeingRemoved(std::u16string_view output) {
+    return lines({kCannotCreateOutput, output,
+                  u"同じ名前の前のファイルが、まだ削除し終わっていません。"
+                  u"ウイルス対策ソフトなど、ほかのプログラムがそのファイルを開いています。",
+                  u"少し待ってから、もう一度「Cut開始」を押してください。"});
+}
+
 std::u16string cutStoppedUnexpectedly(Unexpected what) {
     if (what == Unexpected::OutOfMemory)
         return lines(

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <optional>
 
+#include "tarnvel/busy_output.h"
 #include "tarnvel/chunk_sizing.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/progress_scale.h"
@@ -558,8 +559,13 @@ TEST_F(HeadCut, EachEndLeavesTheOutputAndTheTaskbarAsExpected) {
         sink = {};
         stop = {};
         indicator = {};
+        noteOutputRemoved(u"", {});
         const CutOutcome outcome = c.run();
         EXPECT_EQ(outcome.end, c.end) << narrow(outcome.notice.prompt);
+        // What the next cut's open may wait for: an output this one removed.
+        const bool removedByTheCut = !c.outputBytes && (c.end == CutEnd::Stopped || c.end == CutEnd::Unexpected ||
+                                                        c.end == CutEnd::Read || c.end == CutEnd::Write);
+        EXPECT_EQ(outputRemovedLately(pathText(output), std::chrono::steady_clock::now()), removedByTheCut);
         if (c.end == CutEnd::Stopped) {
             EXPECT_EQ(outcome.notice, (MessageNotice{words::cutStopped(pathText(output), true), NoticeIcon::None, {}}));
         }

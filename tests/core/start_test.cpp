@@ -159,6 +159,9 @@ TEST(ElevatedRestart, IsOfferedOnlyWhereItCanHelpAndNeverTwice) {
         {{.end = CutEnd::OpenSource, .error = kAccessDenied, .elevationType = Limited}, None},
         {{.end = CutEnd::OpenSource, .error = kAccessDenied, .elevationType = Default, .uacEnabled = false}, None},
         {{.end = CutEnd::Done, .error = kNoError, .elevationType = Limited}, None},
+        // An old output still being removed refuses administrators too.
+        {{.end = CutEnd::OldOutputBeingRemoved, .error = kAccessDenied, .elevationType = Limited}, None},
+        {{.end = CutEnd::OldOutputBeingRemoved, .error = kAccessDenied, .elevationType = Default}, None},
     };
     for (const Case& c : cases) {
         const CreateFailureFacts& f = c.facts;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "tarnvel/busy_output.h"
 
 namespace e2e {
 namespace {
@@ -195,6 +196,34 @@ TEST_F(Busy, ASecondWindowIntoTheSameOutputIsRefusedPlainly) {
     EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 60000000)) << "the refused window touched the running cut's output";
     EXPECT_EQ(second.cut("5"), kDone) << "once the first cut is over, the second may cut";
     EXPECT_TRUE(holdsHead(sameOutput, otherBytes, 5000));
+}
+
+// The claim's name is fixed, so any program may make it first; that alone
+// must not stop a cut. Another kind of object of that name fails the claim
+// outright; a mutex whose DACL shuts everyone out answers access denied on
+// Windows, while Wine 8 grants SYNCHRONIZE whatever the DACL says.
+TEST_F(Busy, AClaimNameMadeFirstByAnotherProgramStopsNoCut) {
+    const std::u16string claim = tarnvel::claimNameFor(u"C:\\TARNVEL.MPG");
+    const std::wstring name(claim.begin(), claim.end());
+    {
+        const Handle otherKind(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+        ASSERT_TRUE(otherKind.get());
+        EXPECT_EQ(app.cut("2"), kDone);
+        EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 2000));
+    }
+
+    ACL nothingAllowed{};
+    SECURITY_DESCRIPTOR descriptor{};
+    ASSERT_TRUE(InitializeAcl(&nothingAllowed, sizeof nothingAllowed, ACL_REVISION) &&
+                InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+                SetSecurityDescriptorDacl(&descriptor, TRUE, &nothingAllowed, FALSE));
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    const Handle squatter(CreateMutexW(&attributes, FALSE, name.c_str()));
+    ASSERT_TRUE(squatter.get());
+    if (const Handle opened(OpenMutexW(SYNCHRONIZE, FALSE, name.c_str())); opened.get())
+        GTEST_SKIP() << "this system lets anyone wait on an object whose DACL allows nothing (Wine does)";
+    EXPECT_EQ(app.cut("3"), kDone);
+    EXPECT_TRUE(holdsHead(kOutputMpg, bytes, 3000));
 }
 
 }  // namespace

@@ -113,6 +113,16 @@ struct FileFacts {
 };
 FileFacts inspectFile(std::u16string_view path);
 
+// A name its folder still lists (FindFirstFileW), and whether the file
+// behind it refuses even an open for its attributes alone, shared every way:
+// Windows refuses every open of a file that is delete-pending, while a file
+// one may not write still opens for that much. POSIX has no such state.
+struct ListedName {
+    bool listed = false;
+    bool attributesRefused = false;
+};
+ListedName lookUpName(std::u16string_view path);
+
 // The bytes a file at path could take: the free space of its drive left to
 // this user, with the file's present length, which rewriting it frees.
 SystemError roomFor(std::u16string_view path, std::uint64_t& bytes);

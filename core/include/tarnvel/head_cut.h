@@ -16,8 +16,21 @@ namespace tarnvel {
 std::u16string outputPathFor(std::u16string_view strExt);
 
 // Where a cut ended, so the window can offer more than the notice: a cut
-// that could not create its output may be retried with other rights.
-enum class CutEnd { Done, OpenSource, NoRoom, CreateOutput, SameFile, Read, Write, SourceEnded, Stopped, Unexpected };
+// that could not create its output may be retried with other rights, one
+// whose old output was still being removed may not (no rights would help).
+enum class CutEnd {
+    Done,
+    OpenSource,
+    NoRoom,
+    CreateOutput,
+    SameFile,
+    Read,
+    Write,
+    SourceEnded,
+    Stopped,
+    Unexpected,
+    OldOutputBeingRemoved
+};
 
 struct CutOutcome {
     MessageNotice notice;

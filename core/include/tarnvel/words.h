@@ -77,6 +77,9 @@ std::u16string partialOutputLeft(std::u16string_view output);
 inline constexpr char16_t kShutdownBlockReason[] = u"作成ファイルを書き込んでいます。";
 // Cut開始 refused before the output is opened: another Tarnvel is cutting into it.
 std::u16string outputBeingWritten(std::u16string_view output);
+// The output could not be created for a while: an old file of its name is
+// still being removed, held open by another program.
+std::u16string oldOutputStillBeingRemoved(std::u16string_view output);
 // Cut開始 refused before the output is opened: it would not fit on its drive.
 std::u16string outputDoesNotFit(std::u16string_view output, std::uint64_t bytesNeeded, std::uint64_t bytesFree);
 
