@@ -126,10 +126,11 @@ TEST_F(FarShare, TheCutKeepsMostOfTheRateOfLargeReadsAndTheWindowAnswers) {
     app.setSize(std::to_string(kBlocks));
     app.clickCut();
     // Reads of a block each would take 1000 s here; twice the allowance tells enough.
-    const Answers answers = answersUntilABox(static_cast<ULONGLONG>(2 * allowedMs));
+    const auto limitMs = static_cast<ULONGLONG>(2 * allowedMs);
+    const Answers answers = answersUntilABox(limitMs);
     std::printf("slowest answer %llu ms; cut %llu ms, in 4 MB reads %.0f ms\n", answers.worstMs, answers.untilBoxMs,
                 fourMegabyteReadsMs());
-    ASSERT_TRUE(app.findBox()) << "no report within " << 2 * allowedMs << " ms";
+    ASSERT_TRUE(app.findBox()) << "no report within " << limitMs << " ms";
     EXPECT_EQ(app.dismissBox(), kDone);
     EXPECT_LE(answers.worstMs, 250u) << "the window stood still while the source was read";
     EXPECT_LE(static_cast<double>(answers.untilBoxMs), allowedMs) << "below 70 % of the rate of 4 MB reads";
