@@ -6,12 +6,13 @@
 
 namespace tarnvel::ui {
 
-CutSession::CutSession(HWND window, std::u16string_view output, CutSession*& current)
+CutSession::CutSession(HWND window, ProgressBar& bar, std::u16string_view output, CutSession*& current)
     : window_(window),
       output_(output),
       current_(current),
       claim_(std::in_place, output),
       refused_(claim_->heldElsewhere()),
+      pass_(bar),
       taskbar_(window) {
     if (refused_) return;
     current_ = this;

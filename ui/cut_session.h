@@ -1,7 +1,8 @@
 #pragma once
 // Everything that lives for exactly one cut, from Cut開始 to its report: the
-// claim on the output, the stop, the taskbar button, the veto of a shutdown,
-// and the controls that are off meanwhile with the focus to give back.
+// claim on the output, the event pass, the stop, the taskbar button, the veto
+// of a shutdown, and the controls that are off meanwhile with the focus to
+// give back.
 // The claim and the veto end with the copy; the rest once it is reported.
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "event_pass.h"
 #include "output_claim.h"
 #include "tarnvel/head_cut.h"
 #include "taskbar_progress.h"
@@ -20,12 +22,14 @@ class CutSession {
 public:
     // Registers itself in current for as long as it lives, unless another
     // Tarnvel is writing the output: then it touches nothing and is refused.
-    CutSession(HWND window, std::u16string_view output, CutSession*& current);
+    CutSession(HWND window, ProgressBar& bar, std::u16string_view output, CutSession*& current);
     ~CutSession();
     CutSession(const CutSession&) = delete;
     CutSession& operator=(const CutSession&) = delete;
 
     bool refused() const { return refused_; }
+    // What the cut drives: the bar and the event pass, the stop, the taskbar.
+    ProgressSink& sink() { return pass_; }
     CutControls controls() { return {&stop_, &taskbar_}; }
     // True from the start to copyOver(); after it, the end is being reported
     // and the output, closed, is free for another Tarnvel.
@@ -53,6 +57,7 @@ private:
     CutSession*& current_;
     std::optional<OutputClaim> claim_;
     bool refused_ = false;
+    EventPass pass_;
     CutStop stop_;
     TaskbarProgress taskbar_;
     HWND focusBefore_ = nullptr;

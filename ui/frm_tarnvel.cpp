@@ -334,12 +334,12 @@ void frmTarnvel::Command1_Click() {
     const std::u16string output = outputPathFor(request.strExt);
     bool closeAfter = false;
     {
-        CutSession cut(hwnd_, output, cut_);
+        CutSession cut(hwnd_, progressBar_, output, cut_);
         if (cut.refused()) {
             showNotice(hwnd_, {words::outputBeingWritten(output), NoticeIcon::Exclamation, words::kErrorTitle});
             return;
         }
-        const CutOutcome outcome = runHeadCut(request, progressBar_, output, cut.controls());
+        const CutOutcome outcome = runHeadCut(request, cut.sink(), output, cut.controls());
         cut.copyOver();
         const bool restarted = cut.reportWanted() && reportCut(request, outcome, output);
         closeAfter = restarted || cut.closeRequested();

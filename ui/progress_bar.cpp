@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include "message_pump.h"
 #include "tarnvel/progress_scale.h"
 
 namespace tarnvel::ui {
@@ -17,9 +16,6 @@ void ProgressBar::attach(HWND bar) {
 void ProgressBar::setUpperBound(std::int32_t barUpper) {
     upper_ = barUpper;
     SendMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(kProgressBarLowest), upper_);
-    // The first pass of a cut runs at once, so input queued before it is
-    // seen while the cut is running.
-    lastPump_ = {};
 }
 
 void ProgressBar::setPosition(std::int32_t barPosition) {
@@ -27,14 +23,6 @@ void ProgressBar::setPosition(std::int32_t barPosition) {
     // The ends are shown without waiting a frame: a full bar while the output
     // is closed, an empty one once the cut is over.
     if (pending_ == kProgressBarLowest || pending_ == upper_) draw();
-}
-
-void ProgressBar::letPendingEventsRun() {
-    const auto now = Clock::now();
-    if (now - lastPump_ < kFrame) return;
-    lastPump_ = now;
-    draw();
-    pumpPendingMessages();
 }
 
 void ProgressBar::draw() {

@@ -17,7 +17,8 @@ namespace tarnvel {
 
 namespace {
 
-constexpr std::chrono::milliseconds kCloseWait{5};
+// The output may take long to close; the window runs its events meanwhile.
+constexpr auto kCloseWait = kFrame / 2;
 
 words::Advice adviceFor(CutEnd end, std::u16string_view file, SystemError error) {
     const bool source = end == CutEnd::OpenSource || end == CutEnd::Read;
@@ -97,21 +98,21 @@ public:
             if (got.error)
                 return removingOutput(failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error));
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
-            sizer.took(blocksNow, clock_.now() - started);
+            const auto ended = clock_.now();
+            sizer.took(blocksNow, ended - started);
             copied += static_cast<std::int64_t>(got.bytes);
 
             // Each block read and written in full counts on the bar; a part
             // of one means the source ended early.
             const auto wholeBlocks = static_cast<std::int32_t>(got.bytes / kBlockBytes);
-            for (std::int32_t b = 0; b < wholeBlocks; ++b, ++i) {
-                sink_.letPendingEventsRun();
-                if (stop_.requested()) return stopped();
-                sink_.setPosition(progressBarPositionFor(i, intShift));
-            }
+            for (std::int32_t b = 0; b < wholeBlocks; ++b, ++i) sink_.setPosition(progressBarPositionFor(i, intShift));
             indicator_.showProgress(i - 1, request_.blocks);
             if (wholeBlocks < blocksNow) return sourceEnded(copied);
+            if (passDue(ended)) {
+                letEventsRun();
+                if (stop_.requested()) return stopped();
+            }
         }
-
         if (const SystemError error = keepAndCloseBoth()) return writeFailure(error);
         return {{words::kCutDone, NoticeIcon::None, std::nullopt}, CutEnd::Done, kNoError};
     }
@@ -123,6 +124,18 @@ public:
     }
 
 private:
+    // Between two chunks, never inside a read or a write; at once after the
+    // first, so input queued before the cut is seen while it runs, then
+    // after each chunk that ends more than half a frame after the last pass:
+    // with chunks of up to a frame, nothing waits much longer than a frame.
+    bool passDue(std::chrono::steady_clock::time_point now) const {
+        return !lastPass_ || now - *lastPass_ > kFrame / 2;
+    }
+    void letEventsRun() {
+        sink_.letPendingEventsRun();
+        lastPass_ = clock_.now();
+    }
+
     // Refused before the output is touched, so a cut that cannot fit never
     // fills the drive. Where the free space cannot be read, the open and the
     // writes report whatever is wrong.
@@ -199,6 +212,7 @@ private:
     CutIndicator& indicator_;
     CutClock& clock_;
     bool outputOurs_ = false;  // opened, and not the source under another name
+    std::optional<std::chrono::steady_clock::time_point> lastPass_;
     // Destroyed in reverse: on a failure, the source is closed first too.
     File outputFile_;
     File source_;

@@ -10,7 +10,7 @@ namespace {
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
 
-// The edges of the rule; how a whole cut follows a drive is the engine's table.
+// The edges of the rule after one read; how a whole cut follows a drive is the engine's table.
 TEST(ChunkSizing, FitsTheMeasuredRateToAFrameAtMostDoubling) {
     struct Case {
         std::int32_t before;    // the sizer's chunk, reached by doubling from one block
@@ -28,6 +28,8 @@ TEST(ChunkSizing, FitsTheMeasuredRateToAFrameAtMostDoubling) {
         {4096, 100, milliseconds(20), 80},     // the cut's last read, fewer blocks
         {4096, 4096, milliseconds(1), 4096},   // never past the largest
         {1, 1, milliseconds(500), 1},          // never below one block
+        {1, 1, milliseconds(30), 4},           // a lone block is nearly all round trip: four times
+        {1, 1, milliseconds(300), 1},          // a round trip beyond the longest read: one block
     };
     for (const Case& c : cases) {
         ChunkSizer sizer;

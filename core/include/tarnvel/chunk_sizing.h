@@ -1,12 +1,21 @@
 #pragma once
 // How much a cut reads and writes at a time. The window's events wait while
-// a read or a write is under way, so each chunk is sized by how long the last
-// one took: about a frame, whatever the drive.
+// a read or a write is under way, so each chunk is sized by how long the
+// last ones took. A read costs a fixed round trip (a share's, a seek's)
+// and then its bytes at the drive's rate; the chunk is sized to both: about
+// a frame where the round trip is small, about four round trips where it is
+// not, so that a far share still spends most of each read streaming.
 
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 
 namespace tarnvel {
+
+// How often the window runs its events while a cut runs, and the time a
+// read on a near drive is sized to.
+inline constexpr std::chrono::milliseconds kFrame{16};
 
 class ChunkSizer {
 public:
@@ -15,16 +24,38 @@ public:
     // 4,096,000 bytes, whole blocks and whole 4 KiB pages: a fast drive runs
     // at full speed long before this.
     static constexpr std::int32_t kMostBlocks = 4096;
-    static constexpr std::chrono::milliseconds kFrame{16};
+    // A read four round trips long streams for three quarters of its time.
+    static constexpr int kRoundTripsPerRead = 4;
+    // However far the drive, the window never waits longer for one read,
+    // unless a single block takes longer.
+    static constexpr std::chrono::milliseconds kLongestRead{250};
 
     std::int32_t blocks() const { return blocks_; }
+    std::chrono::nanoseconds roundTrip() const {
+        return std::chrono::nanoseconds(static_cast<std::int64_t>(roundTrip_));
+    }
+    // What the next read may take: a frame, or four round trips up to the longest.
+    std::chrono::nanoseconds readTime() const;
 
     // The last read and write, of `blocks`, took `time` together.
     void took(std::int32_t blocks, std::chrono::nanoseconds time);
 
 private:
-    static constexpr auto kFrameNanoseconds = std::chrono::nanoseconds(kFrame).count();
+    struct Read {
+        double blocks;
+        double nanoseconds;
+    };
+    void remember(Read read);
+    void fitRoundTrip();
+
+    // The last few reads, from which the round trip is told apart from the rate.
+    static constexpr std::size_t kRecentReads = 8;
+    std::array<Read, kRecentReads> recent_{};
+    std::size_t recentCount_ = 0;
+
     std::int32_t blocks_ = kFewestBlocks;
+    double roundTrip_ = -1;     // nanoseconds; below zero until the first read
+    double nanosPerBlock_ = 0;  // the drive's rate, as the last read gave it
 };
 
 }  // namespace tarnvel

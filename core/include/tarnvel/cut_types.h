@@ -52,15 +52,9 @@ struct MessageNotice {
 };
 
 // How a cut drives the window. Bounds and positions are the control's own
-// integer values, as tarnvel/progress_scale.h computes them.
-//
-// letPendingEventsRun() may run any of the window's handlers: a click, a
-// menu, a close, a drop. So the engine holds nothing a handler could break
-// (its files and buffer are its own, and it reads no window state) and calls
-// it only between blocks, never halfway through a read or a write. The window
-// stays busy until the cut returns: its buttons and menu are disabled (the
-// menu's modal loop is refused too), a close asks whether to stop the cut
-// and is carried out only once the cut has returned, and drops are ignored.
+// integer values, as tarnvel/progress_scale.h computes them. What may run
+// inside letPendingEventsRun(), and what the cut guards against, is told
+// beside runHeadCut in tarnvel/head_cut.h.
 class ProgressSink {
 public:
     virtual void setUpperBound(std::int32_t barUpper) = 0;

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "tarnvel/chunk_sizing.h"
 #include "tarnvel/cut_types.h"
 #include "tarnvel/file_io.h"
 
@@ -24,8 +25,7 @@ struct CutOutcome {
     SystemError error = kNoError;  // the system's code where it failed
 };
 
-// How the window stops a running cut. Like everything the window does while
-// a cut runs, it is used from inside ProgressSink::letPendingEventsRun().
+// How the window stops a running cut: from inside an event pass (below).
 class CutStop {
 public:
     // The cut ends after this event pass and removes its output.
@@ -77,6 +77,24 @@ struct CutControls {
 // files closed and the progress position back at 1. A cut that fails reading
 // or writing, or is stopped, removes its output; one whose source ends early
 // keeps what it copied.
+//
+// The event pass. The cut lets the window run its pending events through
+// sink.letPendingEventsRun(): after its first chunk, after each chunk that
+// ends more than half a kFrame after the last pass, and every half a frame
+// while the output closes; never inside a read or a write. In a pass any of
+// the window's handlers may run: a click, a key, a menu, a drop, a close, a
+// modal question (the cut waits for its answer), the end of the session.
+// What the cut guards against:
+// - it reads no window state, and its request, buffer and files are its own;
+// - the window reaches the cut only through `controls.stop`, and the cut
+//   reads it right after each pass, before it touches a file again;
+// - the stop may remove the output within the pass (at the end of a
+//   session, when the process may end before the pass returns): the cut
+//   then never writes or closes it again, and reports it removed;
+// - a handler that throws ends the cut as unexpected, its output removed.
+// The window's part (see the main window): its buttons and menu are off, a
+// second cut cannot start, a close asks whether to stop and is carried out
+// only once the cut has returned, drops are ignored.
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output,
                       CutControls controls = {});
 
