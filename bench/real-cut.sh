@@ -3,26 +3,34 @@
 # to the 「完了。」 box, against head -c, dd bs=4M and cp copying the same bytes
 # of the page-cached source in the same round, and reports how the window
 # answered meanwhile.
-# Usage: bench/real-cut.sh [--blocks N] [--slow BYTES_PER_SECOND] [ROUNDS]
-#   --blocks: the cut's size (default 1000000, 1 GB; needs about 5 x its bytes free in build/)
-#   --slow:   every read of the source, by the program and by the native copies
-#             alike, is paced to this rate (tests/slow_drive/slow_read.c)
+# Usage: bench/real-cut.sh [--blocks N] [--slow BYTES_PER_SECOND [--round-trip MS]] [ROUNDS]
+#   --blocks:     the cut's size (default 1000000, 1 GB; needs about 5 x its bytes free in build/)
+#   --slow:       every read of the source, by the program and by the native copies
+#                 alike, is paced to this rate (tests/slow_drive/slow_read.c)
+#   --round-trip: and first waits this long, as on a far share. head -c, which
+#                 reads 8 KB at a time, is then left out: it would pay 122 round
+#                 trips a megabyte.
 #   ROUNDS:   default 3
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$PWD/bench/real-cut.sh" "$@"
 fi
-blocks=1000000 slow=""
+blocks=1000000 slow="" round_trip=0
 while [ $# -gt 0 ]; do
   case $1 in
     --blocks) blocks=$2; shift 2 ;;
     --slow) slow=$2; shift 2 ;;
+    --round-trip) round_trip=$2; shift 2 ;;
     *) break ;;
   esac
 done
 rounds=${1:-3}
 bytes=$((blocks * 1000))
+if [ "$round_trip" != 0 ] && [ -z "$slow" ]; then
+  echo "--round-trip paces reads together with --slow" >&2
+  exit 2
+fi
 scripts/install-deps.sh
 
 # A prefix of its own: killing its server or clearing its C:\tarnvel.* cannot
@@ -61,13 +69,20 @@ cat "$src" > /dev/null  # into the page cache
 slowly() { "$@"; }
 if [ -n "$slow" ]; then
   slow_library=$(scripts/build-slow-read.sh "$PWD/build/slow-drive")
-  slowly() { LD_PRELOAD=$slow_library TARNVEL_SLOW_FILE=$src TARNVEL_SLOW_BYTES_PER_SECOND=$slow "$@"; }
+  slowly() {
+    LD_PRELOAD=$slow_library TARNVEL_SLOW_FILE=$src TARNVEL_SLOW_BYTES_PER_SECOND=$slow \
+      TARNVEL_SLOW_ROUND_TRIP_MS=$round_trip "$@"
+  }
+  # What the same bytes take in reads of 4,096,000 bytes, the copy's largest.
+  large_reads_s=$(awk -v b="$bytes" -v r="$slow" -v t="$round_trip" \
+    'BEGIN { n = int((b + 4095999) / 4096000); printf "%.3f", n * t / 1000 + b / r }')
 fi
 
 seconds() { local start=$EPOCHREALTIME; "$@"; awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'; }
 field() { sed -n "s/.*\b$1=\([^ ]*\).*/\1/p" <<<"$2"; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+three() { if [ "$1" = - ]; then echo -; else printf %.3f "$1"; fi; }
+ratio() { if [ "$2" = - ]; then echo -; else awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; fi; }
+median() { printf '%s\n' "$@" | grep -v '^-$' | sort -g | awk '{ v[NR] = $1 } END { printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 same_head() {  # OUTPUT [BYTES]: exactly the first BYTES (the cut's) of the source; removed after, then synced
   local want=${2:-$bytes}
@@ -90,8 +105,12 @@ for round in $(seq "$rounds"); do
   [ -n "$line" ] || exit 2
   # Each copy is checked and removed before the next, so each starts as the cut did.
   same_head "$drive_c"/tarnvel.bin
-  head_s=$(seconds slowly sh -c 'head -c "$3" "$1" > "$2"' _ "$src" "$head_out" "$bytes")
-  same_head "$head_out"
+  if [ "$round_trip" = 0 ]; then
+    head_s=$(seconds slowly sh -c 'head -c "$3" "$1" > "$2"' _ "$src" "$head_out" "$bytes")
+    same_head "$head_out"
+  else
+    head_s=-
+  fi
   dd_s=$(seconds slowly dd if="$src" of="$dd_out" bs=4M count="$bytes" iflag=count_bytes status=none)
   same_head "$dd_out"
   cp_s=$(seconds slowly cp "$src" "$cp_out")
@@ -100,20 +119,24 @@ for round in $(seq "$rounds"); do
   by_head+=("$(ratio "$cut_s" "$head_s")")
   by_dd+=("$(ratio "$cut_s" "$dd_s")")
   by_cp+=("$(ratio "$cut_s" "$cp_s")")
-  rows+=("$(printf '%5s %8.3f %8.3f %8.3f %8.3f %6s %6s %6s %7s %8s %5s %7s %10s %17s' "$round" "$cut_s" "$head_s" \
+  rows+=("$(printf '%5s %8.3f %8s %8.3f %8.3f %6s %6s %6s %7s %8s %8s %5s %7s %10s %17s' "$round" "$cut_s" "$(three "$head_s")" \
     "$dd_s" "$cp_s" "${by_head[-1]}" "${by_dd[-1]}" "${by_cp[-1]}" "$(field probes "$line")" \
-    "$(field max_answer_ms "$line")" "$(field late "$line")" "$(field bar_samples "$line")" \
-    "$(field monotonic "$line")" "$(field max_pos "$line")/$(field bound "$line")")")
+    "$(field max_answer_ms "$line")" "$(field p99_answer_ms "$line")" "$(field late "$line")" \
+    "$(field bar_samples "$line")" "$(field monotonic "$line")" "$(field max_pos "$line")/$(field bound "$line")")")
 done
 
 echo
-printf '%5s %8s %8s %8s %8s %6s %6s %6s %7s %8s %5s %7s %10s %17s\n' round cut_s head_s dd_s cp_s /head /dd /cp \
-  probes max_ms late samples monotonic max_pos/bound
+printf '%5s %8s %8s %8s %8s %6s %6s %6s %7s %8s %8s %5s %7s %10s %17s\n' round cut_s head_s dd_s cp_s /head /dd /cp \
+  probes max_ms p99_ms late samples monotonic max_pos/bound
 printf '%s\n' "${rows[@]}"
 echo "cut: press of Cut開始 to the 完了。 box; head -c, dd bs=4M and cp copy the same $bytes bytes natively"
-[ -z "$slow" ] || echo "every read of the source paced to $slow bytes/s (cp's too, where it reads rather than copies in the kernel)"
+if [ -n "$slow" ]; then
+  echo "every read of the source paced to $slow bytes/s after a round trip of $round_trip ms" \
+    "(cp's too, where it reads rather than copies in the kernel)"
+  echo "in reads of 4,096,000 bytes through the same pacing: $large_reads_s s"
+fi
 echo "late: WM_NULL answered after 100 ms or not at all"
-echo "median cut/head -c:  $(median "${by_head[@]}")"
+[ "$round_trip" != 0 ] || echo "median cut/head -c:  $(median "${by_head[@]}")"
 echo "median cut/dd bs=4M: $(median "${by_dd[@]}")"
 echo "median cut/cp:       $(median "${by_cp[@]}")"
 exit "$status"

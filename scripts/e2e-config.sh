@@ -12,18 +12,20 @@
 #   slow-drive         C:\tarnvel-slow-drive\source.mpg reads at 3 MB/s, as from
 #                      a NAS over Wi-Fi or a USB 2.0 disk, through the preload
 #                      library of tests/slow_drive; the suite writes its contents.
+#   far-share          the same file at 10 MB/s, each read first waiting a 20 ms
+#                      round trip, as from an SMB share across a WAN or a VPN.
 # The suite learns the configuration from TARNVEL_E2E_CONFIG and runs only the
 # suites named after it. The prefix is put back afterwards, also after a
 # failure or a signal, and before starting in case an earlier run was killed.
 # Usage: e2e-config.sh CONFIG TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]
 # Exits 77 (ctest's skip) where it cannot work: not root, or no mount (the
-# first two); no C compiler (slow-drive).
+# first two); no C compiler (slow-drive, far-share).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 if [ $# -lt 3 ]; then
-  echo "usage: $0 full-disk|root-not-writable|planted-dlls|slow-drive TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
+  echo "usage: $0 full-disk|root-not-writable|planted-dlls|slow-drive|far-share TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
   exit 2
 fi
 config=$1 suite_exe=$2 tarnvel_exe=$3
@@ -33,10 +35,11 @@ case $config in
   root-not-writable) suites='RootNotWritable*' ;;
   planted-dlls) suites='PlantedDlls*' ;;
   slow-drive) suites='SlowDrive*' ;;
+  far-share) suites='FarShare*' ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-if [[ $config != planted-dlls && $config != slow-drive ]] && [ "$(id -u)" != 0 ]; then
+if [[ $config != planted-dlls && $config != slow-drive && $config != far-share ]] && [ "$(id -u)" != 0 ]; then
   echo "SKIP: $config needs root (it mounts a tmpfs and drops root's capabilities)" >&2
   exit 77
 fi
@@ -132,16 +135,20 @@ prepare_planted_dlls() {
   echo "native first: $names"
 }
 
-prepare_slow_drive() {
+# paced_source BYTES_PER_SECOND ROUND_TRIP_MS
+paced_source() {
   if ! command -v cc >/dev/null; then echo "SKIP: no C compiler for the preload library" >&2; exit 77; fi
   local library
   library=$("$here/build-slow-read.sh" "$here/../build/slow-drive")
   mkdir -p "$slow_folder"
   # Made now, so the library knows it from Wine's first read on.
   : > "$slow_folder/source.mpg"
-  export LD_PRELOAD=$library TARNVEL_SLOW_FILE=$slow_folder/source.mpg TARNVEL_SLOW_BYTES_PER_SECOND=3000000
-  echo "slow drive: $TARNVEL_SLOW_FILE at $TARNVEL_SLOW_BYTES_PER_SECOND bytes/s"
+  export LD_PRELOAD=$library TARNVEL_SLOW_FILE=$slow_folder/source.mpg TARNVEL_SLOW_BYTES_PER_SECOND=$1 \
+    TARNVEL_SLOW_ROUND_TRIP_MS=$2
+  echo "slow drive: $TARNVEL_SLOW_FILE at $1 bytes/s, $2 ms before each read"
 }
+prepare_slow_drive() { paced_source 3000000 0; }
+prepare_far_share() { paced_source 10000000 20; }
 
 suite=
 # The suite runs in the background, so a signal is acted on at once rather
