@@ -15,7 +15,8 @@ double nanosecondsIn(std::chrono::nanoseconds time) { return static_cast<double>
 
 std::chrono::nanoseconds ChunkSizer::readTime() const {
     const auto roundTrips = std::chrono::nanoseconds(static_cast<std::int64_t>(kRoundTripsPerRead * roundTrip_));
-    return std::clamp<std::chrono::nanoseconds>(roundTrips, kFrame, kLongestRead);
+    if (roundTrips > kFrame) return std::min<std::chrono::nanoseconds>(roundTrips, kLongestRead);
+    return std::max<std::chrono::nanoseconds>(kFrame - eventsTime_, kFrame / 2);
 }
 
 void ChunkSizer::took(std::int32_t blocks, std::chrono::nanoseconds time) {

@@ -96,10 +96,9 @@ public:
 
         // Allocated once at its largest, as the copy always did.
         std::vector<char> chunk(static_cast<std::size_t>(ChunkSizer::kMostBlocks) * kBlockBytes);
-        ChunkSizer sizer;
         std::int64_t copied = 0;
         for (std::int32_t i = 1; i <= request_.blocks;) {
-            const std::int32_t blocksNow = std::min(sizer.blocks(), request_.blocks - i + 1);
+            const std::int32_t blocksNow = std::min(sizer_.blocks(), request_.blocks - i + 1);
             const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
             const auto started = clock_.now();
             const Transfer got = source_.read(wanted);
@@ -107,7 +106,7 @@ public:
                 return removingOutput(failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error));
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
             const auto ended = clock_.now();
-            sizer.took(blocksNow, ended - started);
+            sizer_.took(blocksNow, ended - started);
             copied += static_cast<std::int64_t>(got.bytes);
 
             // Each block read and written in full counts on the bar; a part
@@ -140,8 +139,10 @@ private:
         return !lastPass_ || now - *lastPass_ > kFrame / 2;
     }
     void letEventsRun() {
+        const auto started = clock_.now();
         sink_.letPendingEventsRun();
         lastPass_ = clock_.now();
+        sizer_.eventsTook(*lastPass_ - started);
     }
 
     // Refused before the output is touched, so a cut that cannot fit never
@@ -244,6 +245,7 @@ private:
     CutClock& clock_;
     bool outputOurs_ = false;  // opened, and not the source under another name
     std::optional<std::chrono::steady_clock::time_point> lastPass_;
+    ChunkSizer sizer_;
     // Destroyed in reverse: on a failure, the source is closed first too.
     File outputFile_;
     File source_;

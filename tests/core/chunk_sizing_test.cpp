@@ -43,6 +43,13 @@ TEST(ChunkSizing, FitsTheRateToTheReadTimeAndTellsTheRoundTripApart) {
             << c.before << " blocks, " << c.measured << " in " << c.time.count() << " us";
     }
 
+    // A pass of the window's events that took 4 ms leaves a read 12 ms of the frame.
+    ChunkSizer sharing;
+    while (sharing.blocks() < 64) sharing.took(sharing.blocks(), {});
+    sharing.eventsTook(milliseconds(4));
+    sharing.took(64, milliseconds(8));
+    EXPECT_EQ(sharing.blocks(), 96);
+
     // The round trip as the reads so far tell it, in whole milliseconds.
     struct Reads {
         const char* drive;

@@ -36,11 +36,15 @@ public:
     std::chrono::nanoseconds roundTrip() const {
         return std::chrono::nanoseconds(static_cast<std::int64_t>(roundTrip_));
     }
-    // What the next read may take: a frame, or four round trips up to the longest.
+    // What the next read may take: a frame less the last event pass, or four
+    // round trips up to the longest.
     std::chrono::nanoseconds readTime() const;
 
     // The last read and write, of `blocks`, took `time` together.
     void took(std::int32_t blocks, std::chrono::nanoseconds time);
+    // The window's last event pass took `time`: where reads are sized to a
+    // frame, the next leaves it that much, so that events run once a frame.
+    void eventsTook(std::chrono::nanoseconds time) { eventsTime_ = time; }
 
 private:
     struct Read {
@@ -61,6 +65,7 @@ private:
     std::int32_t blocks_ = kFewestBlocks;
     double roundTrip_ = -1;     // nanoseconds; below zero until the first read
     double nanosPerBlock_ = 0;  // the drive's rate, as the last read gave it
+    std::chrono::nanoseconds eventsTime_{};
 };
 
 }  // namespace tarnvel
