@@ -225,6 +225,8 @@ private:
 
     CutOutcome stopped() {
         source_.close();
+        if (!outputOurs_)
+            return {{words::cutStoppedBeforeWriting(), NoticeIcon::None, std::nullopt}, CutEnd::Stopped, kNoError};
         const bool removed = removeOutput();
         return {{words::cutStopped(outputPath_, removed), NoticeIcon::None, std::nullopt}, CutEnd::Stopped, kNoError};
     }

@@ -111,6 +111,10 @@ std::u16string cutStopped(std::u16string_view output, bool outputRemoved) {
                   u"作り直すには、もう一度「Cut開始」を押してください。"});
 }
 
+std::u16string cutStoppedBeforeWriting() {
+    return lines({u"Cut を中止しました。", u"作り直すには、もう一度「Cut開始」を押してください。"});
+}
+
 std::u16string partialOutputLeft(std::u16string_view output) {
     return lines({u"作成途中の作成ファイル " + std::u16string(output) + u" を削除できませんでした。",
                   u"不要であれば、エクスプローラーで削除してください。"});

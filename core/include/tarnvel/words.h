@@ -72,6 +72,8 @@ std::u16string cutStoppedUnexpectedly(Unexpected what);
 std::u16string stopCutQuestion(std::u16string_view output);
 std::u16string stopCutAndCloseQuestion(std::u16string_view output);
 std::u16string cutStopped(std::u16string_view output, bool outputRemoved);
+// Stopped while it waited to create the output: nothing was written.
+std::u16string cutStoppedBeforeWriting();
 std::u16string partialOutputLeft(std::u16string_view output);
 // Shown by Windows beside the program when the user signs out or shuts down during a cut.
 inline constexpr char16_t kShutdownBlockReason[] = u"作成ファイルを書き込んでいます。";
