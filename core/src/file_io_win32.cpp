@@ -34,6 +34,14 @@ namespace {
 using Handle = UniqueOwner<FileHandleTraits>;
 using LocalText = UniqueOwner<ClosedBy<wchar_t*, LocalFree>>;
 
+// A search, which fails with INVALID_HANDLE_VALUE and is given back to FindClose.
+struct FindHandleTraits {
+    using Value = HANDLE;
+    static Value none() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool holds(Value search) noexcept { return search != INVALID_HANDLE_VALUE; }
+    static void close(Value search) noexcept { FindClose(search); }
+};
+
 SystemError lastError() { return static_cast<SystemError>(GetLastError()); }
 
 std::wstring widePath(std::u16string_view path) {
@@ -195,15 +203,11 @@ FileFacts inspectFile(std::u16string_view path) {
 ListedName lookUpName(std::u16string_view path) {
     const std::wstring name = widePath(path);
     WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW(name.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return {};
-    FindClose(search);
-    HANDLE file =
-        CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {true, GetLastError() == ERROR_ACCESS_DENIED};
-    CloseHandle(file);
-    return {true, false};
+    if (!UniqueOwner<FindHandleTraits>(FindFirstFileW(name.c_str(), &found))) return {};
+    const Handle file(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return {true, !file && GetLastError() == ERROR_ACCESS_DENIED};
 }
 
 namespace {

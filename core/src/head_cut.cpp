@@ -174,7 +174,7 @@ private:
                     {words::oldOutputStillBeingRemoved(outputPath_), NoticeIcon::Exclamation, words::kErrorTitle},
                     CutEnd::OldOutputBeingRemoved,
                     error};
-            sink_.letPendingEventsRun();
+            letEventsRun();
             if (stop_.requested()) return stopped();
             std::this_thread::sleep_for(kRemovalPause);
         }
@@ -215,7 +215,7 @@ private:
         stop_.watch(nullptr);
         source_.close();
         auto closing = std::async(std::launch::async, [this] { return outputFile_.close(); });
-        while (closing.wait_for(kCloseWait) != std::future_status::ready) sink_.letPendingEventsRun();
+        while (closing.wait_for(kCloseWait) != std::future_status::ready) letEventsRun();
         return closing.get();
     }
 
