@@ -93,17 +93,6 @@ bool File::readEnded() const { return true; }
 Transfer File::finishRead() { return {}; }
 void File::cancelRead() {}
 
-Transfer File::read(std::span<char> buffer) {
-    Transfer done;
-    while (done.bytes < buffer.size()) {
-        const Transfer got = startRead(buffer.subspan(done.bytes)).got;
-        if (got.error) return {done.bytes, got.error};
-        if (got.bytes == 0) break;
-        done.bytes += got.bytes;
-    }
-    return done;
-}
-
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {

@@ -157,19 +157,6 @@ void File::cancelRead() {
     if (reading_ && reading_->pending) CancelIoEx(handle_.get(), &reading_->overlapped);
 }
 
-Transfer File::read(std::span<char> buffer) {
-    Transfer done;
-    while (done.bytes < buffer.size()) {
-        const ReadStart started = startRead(buffer.subspan(done.bytes));
-        if (started.pending) WaitForSingleObject(readSignal(), INFINITE);
-        const Transfer got = started.pending ? finishRead() : started.got;
-        if (got.error) return {done.bytes, got.error};
-        if (got.bytes == 0) break;
-        done.bytes += got.bytes;
-    }
-    return done;
-}
-
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {

@@ -85,9 +85,6 @@ public:
     // Asks the system to end the pending read early; it may take as long as
     // the drive's own time-out (a share whose network is gone).
     void cancelRead();
-    // Fills the buffer unless the file ends first, waiting for each read;
-    // for callers with no window to keep answering.
-    Transfer read(std::span<char> buffer);
     SystemError writeAll(std::span<const char> bytes);
     // Empties the file and starts writing again at its first byte.
     SystemError truncate();
