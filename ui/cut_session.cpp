@@ -8,6 +8,7 @@ namespace tarnvel::ui {
 
 CutSession::CutSession(HWND window, ProgressBar& bar, std::u16string_view output, CutSession*& current)
     : window_(window),
+      bar_(bar),
       output_(output),
       current_(current),
       claim_(std::in_place, output),
@@ -26,6 +27,7 @@ CutSession::CutSession(HWND window, ProgressBar& bar, std::u16string_view output
 CutSession::~CutSession() {
     if (refused_) return;
     copyOver();
+    if (stop_.requested()) bar_.showStopping(false);
     enableControls(true);
     if (focusBefore_ && IsWindow(focusBefore_)) SetFocus(focusBefore_);
     current_ = nullptr;
@@ -46,6 +48,7 @@ void CutSession::enableControls(bool enable) const {
 }
 
 void CutSession::askToStop(bool thenClose) {
+    if (copying_ && stop_.requested() && thenClose) closeRequested_ = true;
     if (!copying_ || stop_.requested() || askingToStop_) return;
     askingToStop_ = true;
     taskbar_.setPaused(true);
@@ -55,10 +58,15 @@ void CutSession::askToStop(bool thenClose) {
     const int answer = MessageBoxW(window_, question.c_str(), wide(words::kAppTitle).c_str(),
                                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
     askingToStop_ = false;
-    taskbar_.setPaused(false);
-    if (answer != IDYES) return;
+    if (answer != IDYES) {
+        taskbar_.setPaused(false);
+        return;
+    }
     if (thenClose) closeRequested_ = true;
     stop_.request();
+    // Until the cut has stopped, which a read still pending on a share that
+    // is gone can make last as long as Windows' own time-out.
+    bar_.showStopping(true);
 }
 
 void CutSession::endOfSession() {

@@ -36,7 +36,9 @@ public:
     bool copying() const { return copying_; }
     void copyOver();
 
-    // Esc or a close during the copy: asks first, and the copy waits for the answer.
+    // Esc or a close during the copy: asks first, and the copy waits for the
+    // answer. Once stopping (a read may take long to give back), a close is
+    // carried out when the cut has stopped.
     void askToStop(bool thenClose);
     // A close once the copy is over waits for the report.
     void closeAfterReport() { closeRequested_ = true; }
@@ -53,6 +55,7 @@ private:
     void enableControls(bool enable) const;
 
     HWND window_;
+    ProgressBar& bar_;
     std::u16string output_;
     CutSession*& current_;
     std::optional<OutputClaim> claim_;

@@ -17,9 +17,14 @@ public:
     void setPosition(std::int32_t barPosition) override { bar_.setPosition(barPosition); }
     // The bar as it stands, then whatever is queued.
     void letPendingEventsRun() override;
+    // Sleeps until the read ends or input comes, and runs the input.
+    bool letEventsRunUntil(NativeHandle readEnded, std::chrono::milliseconds most) override;
 
 private:
     ProgressBar& bar_;
+    // A quit put back in the queue would wake every wait for input at once:
+    // from then on the wait is for the read alone, a frame at a time.
+    bool quitSeen_ = false;
 };
 
 }  // namespace tarnvel::ui

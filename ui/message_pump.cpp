@@ -15,15 +15,16 @@ void dispatch(MSG& message) {
     DispatchMessageW(&message);
 }
 
-void pumpPendingMessages() {
+bool pumpPendingMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            return true;
         }
         dispatch(message);
     }
+    return false;
 }
 
 int runMessageLoop() {

@@ -11,8 +11,8 @@ inline constexpr UINT kHelpKeyPressed = WM_APP + 0x40;
 void dispatch(MSG& message);
 
 // Runs what is already queued and returns; a quit request is put back for
-// the outer loop.
-void pumpPendingMessages();
+// the outer loop, and true says one was seen.
+bool pumpPendingMessages();
 
 int runMessageLoop();
 

@@ -38,4 +38,8 @@ void ProgressBar::draw() {
     shown_ = pending_;
 }
 
+void ProgressBar::showStopping(bool stopping) {
+    SendMessageW(bar_, PBM_SETSTATE, stopping ? PBST_PAUSED : PBST_NORMAL, 0);
+}
+
 }  // namespace tarnvel::ui

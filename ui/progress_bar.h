@@ -18,6 +18,8 @@ public:
     void setPosition(std::int32_t barPosition);
     // Shows the last position set, if the bar does not show it yet.
     void draw();
+    // Yellow while a stopped cut waits for its drive to give the read back.
+    void showStopping(bool stopping);
 
 private:
     HWND bar_ = nullptr;

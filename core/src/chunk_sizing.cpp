@@ -19,7 +19,7 @@ std::chrono::nanoseconds ChunkSizer::readTime() const {
     return std::max<std::chrono::nanoseconds>(kFrame - eventsTime_, kFrame / 2);
 }
 
-void ChunkSizer::took(std::int32_t blocks, std::chrono::nanoseconds time) {
+void ChunkSizer::took(std::int32_t blocks, std::chrono::nanoseconds time, bool /*pended*/) {
     const Read read{static_cast<double>(blocks), nanosecondsIn(time)};
     // A read far from what the last ones foretold means the drive has changed
     // pace, and they say nothing of it any more. Reads that were all round

@@ -29,6 +29,9 @@ struct File::WritingState {
     std::string path;
 };
 
+// Reads here always end in their call; nothing to keep.
+struct File::ReadingState {};
+
 File::File() noexcept = default;
 File::~File() = default;
 File::File(File&& other) noexcept = default;
@@ -77,20 +80,18 @@ SystemError File::openForWriting(std::u16string_view path) {
     return kNoError;
 }
 
-Transfer File::read(std::span<char> buffer) {
-    Transfer done;
-    while (done.bytes < buffer.size()) {
-        const ssize_t got = ::read(handle_.get(), buffer.data() + done.bytes, buffer.size() - done.bytes);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            done.error = lastError();
-            return done;
-        }
-        if (got == 0) break;
-        done.bytes += static_cast<std::size_t>(got);
+ReadStart File::startRead(std::span<char> buffer) {
+    for (;;) {
+        const ssize_t got = ::read(handle_.get(), buffer.data(), buffer.size());
+        if (got >= 0) return {false, {static_cast<std::size_t>(got), kNoError}};
+        if (errno != EINTR) return {false, {0, lastError()}};
     }
-    return done;
 }
+
+NativeHandle File::readSignal() const { return -1; }
+bool File::readEnded() const { return true; }
+Transfer File::finishRead() { return {}; }
+void File::cancelRead() {}
 
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;
@@ -122,6 +123,11 @@ SystemError File::identity(FileIdentity& out) const {
     out.volume = static_cast<std::uint64_t>(info.st_dev);
     out.index = static_cast<std::uint64_t>(info.st_ino);
     return kNoError;
+}
+
+bool File::onDisk() const {
+    struct stat info {};
+    return ::fstat(handle_.get(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 SystemError File::close() {

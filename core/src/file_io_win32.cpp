@@ -24,10 +24,27 @@ struct File::WritingState {
     bool removedOnClose = false;
 };
 
+// The source is opened overlapped, so Windows keeps no file pointer for it:
+// each read carries its offset, and waits on an event of its own.
+struct File::ReadingState {
+    UniqueOwner<ClosedBy<HANDLE, CloseHandle>> ended;
+    OVERLAPPED overlapped{};
+    std::uint64_t offset = 0;
+    bool pending = false;
+};
+
 File::File() noexcept = default;
-File::~File() = default;
+File::~File() { close(); }
 File::File(File&& other) noexcept = default;
-File& File::operator=(File&& other) noexcept = default;
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        handle_ = std::move(other.handle_);
+        writing_ = std::move(other.writing_);
+        reading_ = std::move(other.reading_);
+    }
+    return *this;
+}
 
 namespace {
 
@@ -58,11 +75,16 @@ bool File::isOpen() const { return static_cast<bool>(handle_); }
 
 SystemError File::openForReading(std::u16string_view path) {
     close();
-    HANDLE handle =
-        CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    auto reading = std::make_unique<ReadingState>();
+    // Manual reset: it stays set once the read has ended, however often the window looks.
+    reading->ended.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!reading->ended) return lastError();
+    HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return lastError();
     handle_.reset(handle);
+    reading_ = std::move(reading);
     return kNoError;
 }
 
@@ -88,19 +110,51 @@ SystemError File::openForWriting(std::u16string_view path) {
     return kNoError;
 }
 
-Transfer File::read(std::span<char> buffer) {
-    Transfer done;
-    while (done.bytes < buffer.size()) {
-        const std::size_t want = std::min(buffer.size() - done.bytes, kMaxCallBytes);
-        DWORD got = 0;
-        if (!ReadFile(handle_.get(), buffer.data() + done.bytes, static_cast<DWORD>(want), &got, nullptr)) {
-            done.error = lastError();
-            return done;
-        }
-        if (got == 0) break;
-        done.bytes += got;
-    }
-    return done;
+namespace {
+
+// The end of a file, and of a pipe whose writer has closed it, are no failure.
+bool isEnd(SystemError error) { return error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE; }
+
+Transfer transferOf(BOOL succeeded, DWORD bytes) {
+    if (succeeded) return {bytes, kNoError};
+    const SystemError error = lastError();
+    return {0, isEnd(error) ? kNoError : error};
+}
+
+}  // namespace
+
+ReadStart File::startRead(std::span<char> buffer) {
+    ReadingState& reading = *reading_;
+    const std::size_t want = std::min(buffer.size(), kMaxCallBytes);
+    reading.overlapped = {};
+    reading.overlapped.Offset = static_cast<DWORD>(reading.offset);
+    reading.overlapped.OffsetHigh = static_cast<DWORD>(reading.offset >> 32);
+    reading.overlapped.hEvent = reading.ended.get();
+    // Done at once (a cache hit, usually), pending (a drive to wait for), or
+    // failed at once, the end of the file among the failures.
+    if (ReadFile(handle_.get(), buffer.data(), static_cast<DWORD>(want), nullptr, &reading.overlapped))
+        return {false, finishRead()};
+    if (GetLastError() != ERROR_IO_PENDING) return {false, transferOf(FALSE, 0)};
+    reading.pending = true;
+    return {true, {}};
+}
+
+NativeHandle File::readSignal() const { return reading_ ? reading_->ended.get() : nullptr; }
+
+bool File::readEnded() const { return !reading_ || HasOverlappedIoCompleted(&reading_->overlapped); }
+
+Transfer File::finishRead() {
+    ReadingState& reading = *reading_;
+    DWORD bytes = 0;
+    const BOOL ended = GetOverlappedResult(handle_.get(), &reading.overlapped, &bytes, FALSE);
+    const Transfer got = transferOf(ended, bytes);
+    reading.pending = false;
+    reading.offset += got.bytes;
+    return got;
+}
+
+void File::cancelRead() {
+    if (reading_ && reading_->pending) CancelIoEx(handle_.get(), &reading_->overlapped);
 }
 
 SystemError File::writeAll(std::span<const char> bytes) {
@@ -135,8 +189,17 @@ SystemError File::identity(FileIdentity& out) const {
     return kNoError;
 }
 
+bool File::onDisk() const { return GetFileType(handle_.get()) == FILE_TYPE_DISK; }
+
 SystemError File::close() {
     writing_.reset();
+    if (reading_ && reading_->pending) {
+        // Only where a cut ends unexpectedly mid-read; a cut waits for its read itself.
+        cancelRead();
+        DWORD ignored = 0;
+        GetOverlappedResult(handle_.get(), &reading_->overlapped, &ignored, TRUE);
+    }
+    reading_.reset();
     if (!isOpen()) return kNoError;
     return CloseHandle(handle_.release()) ? kNoError : lastError();
 }

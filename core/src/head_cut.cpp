@@ -63,9 +63,15 @@ public:
 
 class Cut {
 public:
-    Cut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutStop& stop,
+    Cut(const CutRequest& request, File source, ProgressSink& sink, std::u16string_view output, CutStop& stop,
         CutIndicator& indicator, CutClock& clock)
-        : request_(request), sink_(sink), outputPath_(output), stop_(stop), indicator_(indicator), clock_(clock) {}
+        : request_(request),
+          sink_(sink),
+          outputPath_(output),
+          stop_(stop),
+          indicator_(indicator),
+          clock_(clock),
+          source_(std::move(source)) {}
     Cut(const Cut&) = delete;
     Cut& operator=(const Cut&) = delete;
     ~Cut() { stop_.watch(nullptr); }
@@ -75,7 +81,7 @@ public:
         sink_.setUpperBound(progressBarUpperFor(request_.value));
         indicator_.showProgress(0, request_.blocks);
 
-        if (const SystemError error = source_.openForReading(request_.sourcePath))
+        if (const SystemError error = source_.isOpen() ? kNoError : source_.openForReading(request_.sourcePath))
             return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
         if (auto refused = refuseWithoutRoom()) return *std::move(refused);
         if (auto refused = openOutput()) return *std::move(refused);
@@ -95,18 +101,19 @@ public:
         if (const SystemError error = outputFile_.truncate()) return writeFailure(error);
 
         // Allocated once at its largest, as the copy always did.
-        std::vector<char> chunk(static_cast<std::size_t>(ChunkSizer::kMostBlocks) * kBlockBytes);
+        chunk_.resize(static_cast<std::size_t>(ChunkSizer::kMostBlocks) * kBlockBytes);
         std::int64_t copied = 0;
         for (std::int32_t i = 1; i <= request_.blocks;) {
             const std::int32_t blocksNow = std::min(sizer_.blocks(), request_.blocks - i + 1);
-            const std::span<char> wanted(chunk.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
-            const auto started = clock_.now();
-            const Transfer got = source_.read(wanted);
+            const std::span<char> wanted(chunk_.data(), static_cast<std::size_t>(blocksNow) * kBlockBytes);
+            const ChunkRead got = readChunk(wanted);
+            if (got.stopped) return stopped();
             if (got.error)
                 return removingOutput(failure(CutEnd::Read, words::kCannotReadSource, request_.sourcePath, got.error));
+            const auto writing = clock_.now();
             if (const SystemError error = outputFile_.writeAll(wanted.first(got.bytes))) return writeFailure(error);
             const auto ended = clock_.now();
-            sizer_.took(blocksNow, ended - started);
+            sizer_.took(blocksNow, got.windowWaited + (ended - writing), got.pended);
             copied += static_cast<std::int64_t>(got.bytes);
 
             // Each block read and written in full counts on the bar; a part
@@ -131,6 +138,56 @@ public:
     }
 
 private:
+    struct ChunkRead : Transfer {
+        std::chrono::nanoseconds windowWaited{};  // inside the system's calls, not while the window ran
+        bool pended = false;                      // the window ran while the drive read
+        bool stopped = false;                     // a stop came while a read was pending
+    };
+
+    // Fills the chunk unless the source ends first, as one read or several
+    // (a pipe, a share may give less than was asked).
+    ChunkRead readChunk(std::span<char> wanted) {
+        ChunkRead done;
+        while (done.bytes < wanted.size()) {
+            auto called = clock_.now();
+            const ReadStart started = source_.startRead(wanted.subspan(done.bytes));
+            done.windowWaited += clock_.now() - called;
+            Transfer got = started.got;
+            if (started.pending) {
+                // Wine reads a file inside the call and only then says it pends.
+                done.pended = done.pended || !source_.readEnded();
+                done.stopped = !waitForRead();
+                called = clock_.now();
+                got = source_.finishRead();
+                done.windowWaited += clock_.now() - called;
+                if (done.stopped) return done;
+            }
+            if (got.error) {
+                done.error = got.error;
+                return done;
+            }
+            if (got.bytes == 0) break;
+            done.bytes += got.bytes;
+        }
+        return done;
+    }
+
+    // A read the drive makes wait runs the window's events until it ends. A
+    // stop meanwhile cancels it, and the events go on running until Windows
+    // has ended it: false then, as for a stop that came as it ended. Its buffer is the cut's, so nothing returns
+    // before that.
+    bool waitForRead() {
+        bool cancelled = false;
+        while (!source_.readEnded()) {
+            if (sink_.letEventsRunUntil(source_.readSignal(), kFrame)) lastPass_ = clock_.now();
+            if (stop_.requested() && !cancelled) {
+                source_.cancelRead();
+                cancelled = true;
+            }
+        }
+        return !stop_.requested();
+    }
+
     // Between two chunks, never inside a read or a write; at once after the
     // first, so input queued before the cut is seen while it runs, then
     // after each chunk that ends more than half a frame after the last pass:
@@ -182,8 +239,11 @@ private:
 
     std::optional<CutOutcome> refuseSameFile() {
         FileIdentity source, output;
-        if (const SystemError error = source_.identity(source))
+        if (const SystemError error = source_.identity(source)) {
+            // A pipe has no identity to read, and can never be the output.
+            if (!source_.onDisk()) return std::nullopt;
             return failure(CutEnd::OpenSource, words::kCannotOpenSource, request_.sourcePath, error);
+        }
         if (const SystemError error = outputFile_.identity(output))
             return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
         if (source != output) return std::nullopt;
@@ -248,7 +308,9 @@ private:
     bool outputOurs_ = false;  // opened, and not the source under another name
     std::optional<std::chrono::steady_clock::time_point> lastPass_;
     ChunkSizer sizer_;
-    // Destroyed in reverse: on a failure, the source is closed first too.
+    // Destroyed in reverse: the source first, and with it a read still
+    // pending into the chunk, which goes last.
+    std::vector<char> chunk_;
     File outputFile_;
     File source_;
 };
@@ -270,11 +332,16 @@ void CutStop::requestAndRemoveOutputNow() {
 }
 
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutControls controls) {
+    return runHeadCut(request, File{}, sink, output, controls);
+}
+
+CutOutcome runHeadCut(const CutRequest& request, File source, ProgressSink& sink, std::u16string_view output,
+                      CutControls controls) {
     CutStop noStop{};
     NoIndicator noIndicator;
     SteadyClock steadyClock;
     CutIndicator* const indicator = controls.indicator ? controls.indicator : &noIndicator;
-    Cut cut(request, sink, output, controls.stop ? *controls.stop : noStop, *indicator,
+    Cut cut(request, std::move(source), sink, output, controls.stop ? *controls.stop : noStop, *indicator,
             controls.clock ? *controls.clock : steadyClock);
     CutOutcome outcome;
     try {

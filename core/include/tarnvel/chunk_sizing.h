@@ -41,7 +41,7 @@ public:
     std::chrono::nanoseconds readTime() const;
 
     // The last read and write, of `blocks`, took `time` together.
-    void took(std::int32_t blocks, std::chrono::nanoseconds time);
+    void took(std::int32_t blocks, std::chrono::nanoseconds time, bool pended = false);
     // The window's last event pass took `time`: where reads are sized to a
     // frame, the next leaves it that much, so that events run once a frame.
     void eventsTook(std::chrono::nanoseconds time) { eventsTime_ = time; }

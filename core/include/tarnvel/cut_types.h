@@ -1,10 +1,12 @@
 #pragma once
 // The records that pass between the window and the cutting core.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "tarnvel/file_io.h"
 #include "tarnvel/words.h"
 
 namespace tarnvel {
@@ -60,6 +62,11 @@ public:
     virtual void setUpperBound(std::int32_t barUpper) = 0;
     virtual void setPosition(std::int32_t barPosition) = 0;
     virtual void letPendingEventsRun() = 0;
+    // While a read is pending: returns once `readEnded` is set (false), or
+    // once the events that arrived meanwhile have run (true), or after `most`
+    // (true: the queue was looked at then). The window answers throughout,
+    // and a read on a drive that has stalled holds nothing but the cut.
+    virtual bool letEventsRunUntil(NativeHandle readEnded, std::chrono::milliseconds most) = 0;
 
 protected:
     ~ProgressSink() = default;

@@ -46,6 +46,15 @@ struct Transfer {
     SystemError error = kNoError;
 };
 
+// One read as the system started it. On Windows the source is read
+// overlapped, so a read that must wait for its drive (a share, a USB disk, a
+// cloud file being downloaded) may still be under way when the call returns,
+// and the window runs meanwhile. Elsewhere a read always ends in its call.
+struct ReadStart {
+    bool pending = false;
+    Transfer got;  // unless pending: the bytes (none at the end) or the error
+};
+
 class File {
 public:
     File() noexcept;
@@ -63,12 +72,28 @@ public:
     // no one else may write it while the cut runs.
     SystemError openForWriting(std::u16string_view path);
 
-    // Fills the buffer unless the file ends first.
-    Transfer read(std::span<char> buffer);
+    // One read of up to buffer.size() bytes from where the last one ended.
+    // While it is pending, the buffer must stay as it is until finishRead().
+    ReadStart startRead(std::span<char> buffer);
+    // What the system sets once a pending read has ended: a Windows event.
+    NativeHandle readSignal() const;
+    bool readEnded() const;
+    // The pending read's result, once readEnded(): a read stopped by
+    // cancelRead() fails with the system's code for an aborted operation,
+    // unless it had ended already.
+    Transfer finishRead();
+    // Asks the system to end the pending read early; it may take as long as
+    // the drive's own time-out (a share whose network is gone).
+    void cancelRead();
     SystemError writeAll(std::span<const char> bytes);
     // Empties the file and starts writing again at its first byte.
     SystemError truncate();
     SystemError identity(FileIdentity& out) const;
+    // A file on a disk, as against a pipe or a device, which can never be the output.
+    bool onDisk() const;
+    // A read still pending is cancelled and waited for first, so that the
+    // system never writes into a buffer or a record that is gone: the buffer
+    // of a read must outlive its file.
     SystemError close();
     // Removes a file opened for writing and closes it. Where it cannot be
     // removed, it is emptied at least, and the reason comes back.
@@ -84,11 +109,15 @@ public:
     bool isOpen() const;
 
 private:
-    // What one file layer alone keeps about a file opened for writing.
+    // What one file layer alone keeps about a file opened for writing, and
+    // about one opened for reading (on the heap, where the system may write
+    // into it while the read is pending, however the File moves).
     struct WritingState;
+    struct ReadingState;
 
     UniqueOwner<FileHandleTraits> handle_;
     std::unique_ptr<WritingState> writing_;
+    std::unique_ptr<ReadingState> reading_;
 };
 
 // The failures a user can do something about, whatever the platform's code.

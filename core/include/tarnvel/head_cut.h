@@ -94,13 +94,17 @@ struct CutControls {
 // The event pass. The cut lets the window run its pending events through
 // sink.letPendingEventsRun(): after its first chunk, after each chunk that
 // ends more than half a kFrame after the last pass, and every half a frame
-// while the output closes; never inside a read or a write. In a pass any of
+// while the output closes; never inside a read or a write call. A read that
+// pends (Windows) runs them through sink.letEventsRunUntil() as they come,
+// until it ends; a stop then cancels the read and waits, still running them,
+// for Windows to end it, since the read writes into the cut's buffer. In a pass any of
 // the window's handlers may run: a click, a key, a menu, a drop, a close, a
 // modal question (the cut waits for its answer), the end of the session.
 // What the cut guards against:
 // - it reads no window state, and its request, buffer and files are its own;
 // - the window reaches the cut only through `controls.stop`, and the cut
-//   reads it right after each pass, before it touches a file again;
+//   reads it right after each pass, before it touches a file again (a read
+//   still pending is cancelled, and the cut reports a stop once it ends);
 // - the stop may remove the output within the pass (at the end of a
 //   session, when the process may end before the pass returns): the cut
 //   then never writes or closes it again, and reports it removed;
@@ -109,6 +113,10 @@ struct CutControls {
 // second cut cannot start, a close asks whether to stop and is carried out
 // only once the cut has returned, drops are ignored.
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output,
+                      CutControls controls = {});
+// The same from a source already open (a pipe, in the tests whose reads must
+// wait); one that is not open is opened from the request's path.
+CutOutcome runHeadCut(const CutRequest& request, File source, ProgressSink& sink, std::u16string_view output,
                       CutControls controls = {});
 
 }  // namespace tarnvel
