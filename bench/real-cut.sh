@@ -3,25 +3,33 @@
 # to the 「完了。」 box, against head -c, dd bs=4M and cp copying the same bytes
 # of the page-cached source in the same round, and reports how the window
 # answered meanwhile.
-# Usage: bench/real-cut.sh [--blocks N] [--slow BYTES_PER_SECOND [--round-trip MS]] [ROUNDS]
+# Usage: bench/real-cut.sh [--blocks N] [--slow BYTES_PER_SECOND [--cached BYTES]
+#                          [--round-trip MS [--jitter MS] [--read-ahead]]] [ROUNDS]
 #   --blocks:     the cut's size (default 1000000, 1 GB; needs about 5 x its bytes free in build/)
 #   --slow:       every read of the source, by the program and by the native copies
 #                 alike, is paced to this rate (tests/slow_drive/slow_read.c)
 #   --round-trip: and first waits this long, as on a far share. head -c, which
 #                 reads 8 KB at a time, is then left out: it would pay 122 round
 #                 trips a megabyte.
+#   --cached:     the first BYTES of the source read at once, as from a cache
+#   --jitter:     each round trip drawn within MS of --round-trip, from the seed
+#                 TARNVEL_SLOW_SEED (0 when unset), the same for every copy
+#   --read-ahead: every other read pays no round trip, as a client reading ahead
 #   ROUNDS:   default 3
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$PWD/bench/real-cut.sh" "$@"
 fi
-blocks=1000000 slow="" round_trip=0
+blocks=1000000 slow="" round_trip=0 cached=0 jitter=0 read_ahead=0
 while [ $# -gt 0 ]; do
   case $1 in
     --blocks) blocks=$2; shift 2 ;;
     --slow) slow=$2; shift 2 ;;
     --round-trip) round_trip=$2; shift 2 ;;
+    --cached) cached=$2; shift 2 ;;
+    --jitter) jitter=$2; shift 2 ;;
+    --read-ahead) read_ahead=1; shift ;;
     *) break ;;
   esac
 done
@@ -31,8 +39,14 @@ rounds=${1:-3}
 late_ms=100
 [ "$round_trip" = 0 ] || late_ms=250
 bytes=$((blocks * 1000))
-if [ "$round_trip" != 0 ] && [ -z "$slow" ]; then
-  echo "--round-trip paces reads together with --slow" >&2
+if [ "$round_trip" != 0 ] || [ "$cached" != 0 ]; then
+  if [ -z "$slow" ]; then
+    echo "--round-trip and --cached pace reads together with --slow" >&2
+    exit 2
+  fi
+fi
+if { [ "$jitter" != 0 ] || [ "$read_ahead" = 1 ]; } && [ "$round_trip" = 0 ]; then
+  echo "--jitter and --read-ahead vary the round trip of --round-trip" >&2
   exit 2
 fi
 scripts/install-deps.sh
@@ -75,11 +89,24 @@ if [ -n "$slow" ]; then
   slow_library=$(scripts/build-slow-read.sh "$PWD/build/slow-drive")
   slowly() {
     LD_PRELOAD=$slow_library TARNVEL_SLOW_FILE=$src TARNVEL_SLOW_BYTES_PER_SECOND=$slow \
-      TARNVEL_SLOW_ROUND_TRIP_MS=$round_trip "$@"
+      TARNVEL_SLOW_ROUND_TRIP_MS=$round_trip TARNVEL_SLOW_CACHED_BYTES=$cached TARNVEL_SLOW_JITTER_MS=$jitter \
+      TARNVEL_SLOW_READ_AHEAD=$read_ahead "$@"
   }
-  # What the same bytes take in reads of 4,096,000 bytes, the copy's largest.
-  large_reads_s=$(awk -v b="$bytes" -v r="$slow" -v t="$round_trip" \
-    'BEGIN { n = int((b + 4095999) / 4096000); printf "%.3f", n * t / 1000 + b / r }')
+  # What the same bytes take in reads of 4,096,000 bytes, the copy's largest:
+  # those that end within the cache are free, the others pay a round trip
+  # (every other one with read-ahead; on average more than --round-trip when
+  # jitter would draw some below zero) and their bytes beyond the cache.
+  large_reads_s=$(awk -v b="$bytes" -v r="$slow" -v t="$round_trip" -v c="$cached" -v j="$jitter" -v a="$read_ahead" '
+    BEGIN {
+      m = j <= t ? t : (t + j) * (t + j) / (4 * j)
+      for (at = 0; at < b; at += 4096000) {
+        end = at + 4096000 < b ? at + 4096000 : b
+        if (end <= c) continue
+        if (!a || n++ % 2 == 0) ms += m
+        ms += (end - (at > c ? at : c)) / r * 1000
+      }
+      printf "%.3f", ms / 1000
+    }')
 fi
 
 seconds() { local start=$EPOCHREALTIME; "$@"; awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { print b - a }'; }
@@ -137,6 +164,9 @@ echo "cut: press of Cut開始 to the 完了。 box; head -c, dd bs=4M and cp cop
 if [ -n "$slow" ]; then
   echo "every read of the source paced to $slow bytes/s after a round trip of $round_trip ms" \
     "(cp's too, where it reads rather than copies in the kernel)"
+  [ "$cached" = 0 ] || echo "but the first $cached bytes read at once, as from a cache"
+  [ "$jitter" = 0 ] || echo "each round trip drawn within $jitter ms of $round_trip ms, seed ${TARNVEL_SLOW_SEED:-0}"
+  [ "$read_ahead" = 0 ] || echo "every other read pays no round trip, as with read-ahead"
   echo "in reads of 4,096,000 bytes through the same pacing: $large_reads_s s"
 fi
 echo "late: WM_NULL answered after $late_ms ms or not at all"

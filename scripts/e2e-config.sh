@@ -14,18 +14,22 @@
 #                      library of tests/slow_drive; the suite writes its contents.
 #   far-share          the same file at 10 MB/s, each read first waiting a 20 ms
 #                      round trip, as from an SMB share across a WAN or a VPN.
+#   cached-far-share   a far share 20 to 50 ms away (35 ms, each read's drawn
+#                      within 15 ms of it) at 10 MB/s, with the first 100 KB
+#                      in the client's cache, as when a cut is made again.
+#   cached-slow-drive  the 3 MB/s drive with its first 20 MiB in the cache.
 # The suite learns the configuration from TARNVEL_E2E_CONFIG and runs only the
 # suites named after it. The prefix is put back afterwards, also after a
 # failure or a signal, and before starting in case an earlier run was killed.
 # Usage: e2e-config.sh CONFIG TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]
 # Exits 77 (ctest's skip) where it cannot work: not root, or no mount (the
-# first two); no C compiler (slow-drive, far-share).
+# first two); no C compiler (the slow drive's four).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/wine-env.sh"
 
 if [ $# -lt 3 ]; then
-  echo "usage: $0 full-disk|root-not-writable|planted-dlls|slow-drive|far-share TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
+  echo "usage: $0 full-disk|root-not-writable|planted-dlls|slow-drive|far-share|cached-far-share|cached-slow-drive TARNVEL_E2E_EXE TARNVEL_EXE [gtest options]" >&2
   exit 2
 fi
 config=$1 suite_exe=$2 tarnvel_exe=$3
@@ -36,10 +40,12 @@ case $config in
   planted-dlls) suites='PlantedDlls*' ;;
   slow-drive) suites='SlowDrive*' ;;
   far-share) suites='FarShare*' ;;
+  cached-far-share) suites='CachedFarShare*' ;;
+  cached-slow-drive) suites='CachedSlowDrive*' ;;
   *) echo "unknown configuration: $config" >&2; exit 2 ;;
 esac
 
-if [[ $config != planted-dlls && $config != slow-drive && $config != far-share ]] && [ "$(id -u)" != 0 ]; then
+if [[ $config != planted-dlls && $config != *slow-drive && $config != *far-share ]] && [ "$(id -u)" != 0 ]; then
   echo "SKIP: $config needs root (it mounts a tmpfs and drops root's capabilities)" >&2
   exit 77
 fi
@@ -135,7 +141,7 @@ prepare_planted_dlls() {
   echo "native first: $names"
 }
 
-# paced_source BYTES_PER_SECOND ROUND_TRIP_MS
+# paced_source BYTES_PER_SECOND ROUND_TRIP_MS [CACHED_BYTES [JITTER_MS]]
 paced_source() {
   if ! command -v cc >/dev/null; then echo "SKIP: no C compiler for the preload library" >&2; exit 77; fi
   local library
@@ -146,9 +152,20 @@ paced_source() {
   export LD_PRELOAD=$library TARNVEL_SLOW_FILE=$slow_folder/source.mpg TARNVEL_SLOW_BYTES_PER_SECOND=$1 \
     TARNVEL_SLOW_ROUND_TRIP_MS=$2
   echo "slow drive: $TARNVEL_SLOW_FILE at $1 bytes/s, $2 ms before each read"
+  if [ $# -gt 2 ]; then
+    export TARNVEL_SLOW_CACHED_BYTES=$3
+    echo "the first $3 bytes in the cache"
+  fi
+  if [ $# -gt 3 ]; then
+    # A seed of its own, so that a failure can be run again draw for draw.
+    export TARNVEL_SLOW_JITTER_MS=$4 TARNVEL_SLOW_SEED=${TARNVEL_SLOW_SEED:-1}
+    echo "each round trip within $4 ms of $2 ms, seed $TARNVEL_SLOW_SEED"
+  fi
 }
 prepare_slow_drive() { paced_source 3000000 0; }
 prepare_far_share() { paced_source 10000000 20; }
+prepare_cached_far_share() { paced_source 10000000 35 100000 15; }
+prepare_cached_slow_drive() { paced_source 3000000 0 20971520; }
 
 suite=
 # The suite runs in the background, so a signal is acted on at once rather
