@@ -17,9 +17,12 @@ namespace {
 
 struct ScreenDc {
     HDC dc = GetDC(nullptr);
+    ScreenDc() = default;
     ~ScreenDc() {
         if (dc) ReleaseDC(nullptr, dc);
     }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
 };
 struct DeleteDc {
     void operator()(HDC dc) const { DeleteDC(dc); }
@@ -84,14 +87,17 @@ private:
         if (taken_ || !info) return;
         taken_ = true;
         if (!makeFolders(folder_)) {
-            fprintf(stderr, "screenshot: cannot create %s, error %lu\n", utf8(folder_).c_str(), GetLastError());
+            const DWORD error = GetLastError();
+            fprintf(stderr, "screenshot: cannot create %s, error %lu\n", utf8(folder_).c_str(), error);
             return;
         }
         const std::wstring path = folder_ + L"\\" + screenshotName(info->test_suite_name(), info->name());
-        if (writeScreenshot(path))
+        const bool written = writeScreenshot(path);
+        const DWORD error = GetLastError();
+        if (written)
             fprintf(stderr, "screenshot of the failure: %s\n", utf8(path).c_str());
         else
-            fprintf(stderr, "screenshot: cannot write %s, error %lu\n", utf8(path).c_str(), GetLastError());
+            fprintf(stderr, "screenshot: cannot write %s, error %lu\n", utf8(path).c_str(), error);
     }
 
     std::wstring folder_;
