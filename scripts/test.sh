@@ -36,6 +36,7 @@ wineserver -k 2>/dev/null || true
 trap 'wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows-cross
 cmake --build --preset windows-cross
+scripts/check-windows-version.py --self-test build/windows/compile_commands.json
 scripts/check-imports.sh build/windows/ui/Tarnvel.exe ui/imports.allow
 scripts/check-load-config.sh build/windows/ui/Tarnvel.exe
 ctest --preset windows-cross

@@ -23,6 +23,7 @@ constexpr int kMessageIconIds[] = {0x0014, 0x0440};
 constexpr int kFileNameComboId = 0x047C;
 
 std::wstring exePath;
+std::function<void()> beforeEnding;
 
 [[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what); }
 
@@ -103,6 +104,8 @@ void skipWindowManagerWaits() {
     RegSetValueExW(key, L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"N"), 2 * sizeof(wchar_t));
     RegCloseKey(key);
 }
+
+void setBeforeEnding(std::function<void()> hook) { beforeEnding = std::move(hook); }
 
 void setTarnvelExe(std::wstring path) { exePath = std::move(path); }
 const std::wstring& tarnvelExe() { return exePath; }
@@ -247,6 +250,7 @@ App::App(HWND main) : pid_(processOf(main)), main_(main) {
 
 App::~App() {
     if (running()) {
+        if (beforeEnding) beforeEnding();
         TerminateProcess(process_.get(), 1);
         WaitForSingleObject(process_.get(), 5000);
     }

@@ -54,6 +54,10 @@ bool runningUnderWine();
 // a window manager skip that wait. Only Wine reads this key, only for Tarnvel.exe.
 void skipWindowManagerWaits();
 
+// Runs in App's destructor just before it ends a program still running,
+// while its windows still show what a failed case met.
+void setBeforeEnding(std::function<void()> hook);
+
 // The program under test, as a Windows path; set once from the command line.
 void setTarnvelExe(std::wstring path);
 const std::wstring& tarnvelExe();

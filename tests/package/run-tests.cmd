@@ -1,6 +1,8 @@
 @echo off
 rem Runs the core suite and the end-to-end suite from this folder.
 rem Usage: run-tests.cmd [path of Tarnvel.exe]   (default: the one beside this file)
+rem With TARNVEL_E2E_SCREENSHOTS naming a folder, each failing end-to-end case
+rem leaves a screenshot of the screen there, taken before its Tarnvel is ended.
 setlocal
 cd /d "%~dp0"
 set "tarnvel=%~1"
@@ -24,6 +26,7 @@ echo == core_tests.exe
 core_tests.exe
 set "core=%errorlevel%"
 echo == tarnvel_e2e.exe "%tarnvel%"
+if defined TARNVEL_E2E_SCREENSHOTS echo    screenshots of failing cases: %TARNVEL_E2E_SCREENSHOTS%
 tarnvel_e2e.exe "%tarnvel%"
 set "e2e=%errorlevel%"
 
