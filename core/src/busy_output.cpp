@@ -40,6 +40,16 @@ bool oldOutputBeingRemoved(const BlockedOutputFacts& facts) {
            (facts.attributesRefused || facts.removedHereLately);
 }
 
+BlockedOutputStep nextStepFor(const BlockedOutputFacts& facts, bool openedAgainAtOnce,
+                              std::chrono::steady_clock::duration waited) {
+    if (oldOutputBeingRemoved(facts))
+        return waited >= kOldOutputWait ? BlockedOutputStep::ReportStillBeingRemoved
+                                        : BlockedOutputStep::WaitAndOpenAgain;
+    if (errorKind(facts.error) == ErrorKind::AccessDenied && !openedAgainAtOnce)
+        return BlockedOutputStep::OpenAgainAtOnce;
+    return BlockedOutputStep::Report;
+}
+
 void noteOutputRemoved(std::u16string_view path, std::chrono::steady_clock::time_point when) {
     lastRemoval() = {std::u16string(path), when};
 }

@@ -2,6 +2,7 @@
 // builds of the core's tests, the benchmarks and the fuzz targets. The
 // program itself uses file_io_win32.cpp.
 #include "tarnvel/file_io.h"
+#include "tarnvel/file_io_probe.h"
 #include "tarnvel/words.h"
 
 #include <cerrno>
@@ -202,6 +203,9 @@ ListedName lookUpName(std::u16string_view path) {
 // POSIX has no mark that removes a file when its process ends; this layer
 // serves the tests only, and a failed or stopped cut still goes through discard().
 bool File::removeWhenClosed() { return false; }
+
+RemovalMark FileLayerProbe::markOf(const File&) { return RemovalMark::None; }
+void FileLayerProbe::refuseTheNewerMark(SystemError) {}
 
 SystemError File::keepWhenClosed() { return kNoError; }
 

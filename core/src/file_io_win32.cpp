@@ -1,5 +1,6 @@
 // The file layer of the Windows program, straight over the Win32 calls.
 #include "tarnvel/file_io.h"
+#include "tarnvel/file_io_probe.h"
 #include "tarnvel/words.h"
 
 #include <windows.h>
@@ -19,9 +20,10 @@ FileHandleTraits::Value FileHandleTraits::none() noexcept { return INVALID_HANDL
 bool FileHandleTraits::holds(Value handle) noexcept { return handle && handle != INVALID_HANDLE_VALUE; }
 void FileHandleTraits::close(Value handle) noexcept { CloseHandle(handle); }
 
-// Whether the file goes with its handle, as removeWhenClosed() marked it.
+// Whether the file goes with its handle, and by which class it was marked:
+// only that class takes the mark off again.
 struct File::WritingState {
-    bool removedOnClose = false;
+    RemovalMark mark = RemovalMark::None;
 };
 
 // The source is opened overlapped, so Windows keeps no file pointer for it:
@@ -275,32 +277,80 @@ ListedName lookUpName(std::u16string_view path) {
 
 namespace {
 
-SystemError setDisposition(HANDLE handle, bool remove) {
+// MinGW's headers for Windows 7 hide these; the values are Microsoft's.
+// FileDispositionInfoEx, FILE_INFO_BY_HANDLE_CLASS 21, and its POSIX
+// semantics: Windows 10 1607 and later, on file systems that take them.
+constexpr auto kDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+struct DispositionInfoEx {
+    DWORD Flags;
+};
+constexpr DWORD kDoNotDelete = 0x0;     // FILE_DISPOSITION_FLAG_DO_NOT_DELETE
+constexpr DWORD kDelete = 0x1;          // FILE_DISPOSITION_FLAG_DELETE
+constexpr DWORD kPosixSemantics = 0x2;  // FILE_DISPOSITION_FLAG_POSIX_SEMANTICS
+
+SystemError& newerMarkRefusal() {
+    static SystemError refusal = kNoError;
+    return refusal;
+}
+
+SystemError setClassicDisposition(HANDLE handle, bool remove) {
     FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(remove)};
     return SetFileInformationByHandle(handle, FileDispositionInfo, &disposition, sizeof disposition) ? kNoError
                                                                                                      : lastError();
 }
 
-}  // namespace
-
-bool File::removeWhenClosed() {
-    if (!writing_) return false;
-    writing_->removedOnClose = setDisposition(handle_.get(), true) == kNoError;
-    return writing_->removedOnClose;
+SystemError setPosixDisposition(HANDLE handle, bool remove) {
+    if (remove && newerMarkRefusal() != kNoError) return newerMarkRefusal();
+    DispositionInfoEx disposition{remove ? kDelete | kPosixSemantics : kDoNotDelete};
+    return SetFileInformationByHandle(handle, kDispositionInfoEx, &disposition, sizeof disposition) ? kNoError
+                                                                                                    : lastError();
 }
 
-SystemError File::keepWhenClosed() {
-    if (!writing_ || !writing_->removedOnClose) return kNoError;
-    const SystemError error = setDisposition(handle_.get(), false);
-    if (error == kNoError) writing_->removedOnClose = false;
+// The classic class keeps the name until the last handle to the file closes,
+// so a scanner that opened the output keeps it there, refusing every open,
+// after the cut has let go. The newer class is refused by FAT, exFAT and
+// ReFS, and by Windows before 10 1709 (ERROR_INVALID_PARAMETER,
+// ERROR_INVALID_FUNCTION or ERROR_NOT_SUPPORTED); the classic one is asked
+// after any refusal, since a second refusal costs only the call.
+SystemError markForRemoval(HANDLE handle, RemovalMark& mark) {
+    mark = RemovalMark::None;
+    if (setPosixDisposition(handle, true) == kNoError) {
+        mark = RemovalMark::NameGoesWithThisHandle;
+        return kNoError;
+    }
+    const SystemError error = setClassicDisposition(handle, true);
+    if (error == kNoError) mark = RemovalMark::NameGoesWithTheLastHandle;
     return error;
 }
 
+}  // namespace
+
+RemovalMark FileLayerProbe::markOf(const File& file) { return file.writing_ ? file.writing_->mark : RemovalMark::None; }
+
+void FileLayerProbe::refuseTheNewerMark(SystemError code) { newerMarkRefusal() = code; }
+
+bool File::removeWhenClosed() {
+    if (!writing_) return false;
+    return markForRemoval(handle_.get(), writing_->mark) == kNoError;
+}
+
+SystemError File::keepWhenClosed() {
+    if (!writing_ || writing_->mark == RemovalMark::None) return kNoError;
+    const SystemError error = writing_->mark == RemovalMark::NameGoesWithThisHandle
+                                  ? setPosixDisposition(handle_.get(), false)
+                                  : setClassicDisposition(handle_.get(), false);
+    if (error == kNoError) writing_->mark = RemovalMark::None;
+    return error;
+}
+
+// With POSIX semantics the close frees the name at once, whoever else holds
+// the file; with the classic mark the name stays until they let go, and the
+// next cut meets an old output still being removed.
 SystemError File::discard() {
     if (!isOpen()) return kNoError;
-    // Marked already: the close is the removal.
-    if (writing_ && writing_->removedOnClose) return close();
-    const SystemError error = setDisposition(handle_.get(), true);
+    if (writing_ && writing_->mark != RemovalMark::None) return close();
+    RemovalMark mark = RemovalMark::None;
+    const SystemError error = markForRemoval(handle_.get(), mark);
     if (error != kNoError) {
         const LARGE_INTEGER start{};
         if (SetFilePointerEx(handle_.get(), start, nullptr, FILE_BEGIN)) SetEndOfFile(handle_.get());

@@ -21,9 +21,8 @@ namespace {
 
 // The output may take long to close; the window runs its events meanwhile.
 constexpr auto kCloseWait = kFrame / 2;
-// About two seconds in all, the window's events run between tries.
+// Between tries for an old output on its way out, the window's events run.
 constexpr auto kRemovalPause = kFrame / 2;
-constexpr auto kRemovalTries = std::chrono::seconds(2) / kRemovalPause;
 
 words::Advice adviceFor(CutEnd end, std::u16string_view file, SystemError error) {
     const bool source = end == CutEnd::OpenSource || end == CutEnd::Read;
@@ -218,19 +217,28 @@ private:
     // An old output deleted while another program (a scanner, the indexer)
     // still holds it refuses every open until that program lets go, which is
     // usually a moment; the window keeps answering while it is tried again.
+    // The wait is timed on the steady clock, not on the cut's clock, which
+    // may stand still until the output exists.
     std::optional<CutOutcome> openOutput() {
-        for (int attempt = 0;; ++attempt) {
+        const auto started = std::chrono::steady_clock::now();
+        for (bool openedAgainAtOnce = false;;) {
             const SystemError error = outputFile_.openForWriting(outputPath_);
             if (error == kNoError) return std::nullopt;
             const ListedName name = lookUpName(outputPath_);
-            const bool removedLately = outputRemovedLately(outputPath_, std::chrono::steady_clock::now());
-            if (!oldOutputBeingRemoved({error, name.listed, name.attributesRefused, removedLately}))
+            const auto now = std::chrono::steady_clock::now();
+            const BlockedOutputFacts facts{error, name.listed, name.attributesRefused,
+                                           outputRemovedLately(outputPath_, now)};
+            switch (nextStepFor(facts, openedAgainAtOnce, now - started)) {
+            case BlockedOutputStep::Report:
                 return failure(CutEnd::CreateOutput, words::kCannotCreateOutput, outputPath_, error);
-            if (attempt == kRemovalTries)
+            case BlockedOutputStep::ReportStillBeingRemoved:
                 return CutOutcome{
                     {words::oldOutputStillBeingRemoved(outputPath_), NoticeIcon::Exclamation, words::kErrorTitle},
                     CutEnd::OldOutputBeingRemoved,
                     error};
+            case BlockedOutputStep::OpenAgainAtOnce: openedAgainAtOnce = true; continue;
+            case BlockedOutputStep::WaitAndOpenAgain: break;
+            }
             letEventsRun();
             if (stop_.requested()) return stopped();
             std::this_thread::sleep_for(kRemovalPause);

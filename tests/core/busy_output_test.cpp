@@ -68,6 +68,37 @@ TEST(OldOutput, IsWaitedForOnlyWhenStillListedAndOnItsWayOut) {
     for (const Case& c : cases) EXPECT_EQ(oldOutputBeingRemoved(c.facts), c.beingRemoved) << c.what;
 }
 
+TEST(OldOutput, IsWaitedForUntilItsDeadlineAndADenialIsOpenedOnceMoreBeforeItIsReported) {
+    using enum BlockedOutputStep;
+    using std::chrono::milliseconds;
+    const BlockedOutputFacts pending{kDenied, true, true, false}, removedHere{kDenied, true, false, true},
+        goneMeanwhile{kDenied, false, false, false}, someoneElses{kDenied, true, false, false},
+        noFolder{kNoFolder, false, false, true}, inUse{kInUse, true, true, true};
+    struct Case {
+        const char* what;
+        BlockedOutputFacts facts;
+        bool openedAgainAtOnce;
+        milliseconds waited;
+        BlockedOutputStep step;
+    };
+    const Case cases[] = {
+        {"on its way out, at once", pending, false, milliseconds(0), WaitAndOpenAgain},
+        {"on its way out, just inside the wait", pending, false, milliseconds(1999), WaitAndOpenAgain},
+        {"on its way out, the wait over", pending, false, milliseconds(2000), ReportStillBeingRemoved},
+        {"removed here, long after", removedHere, true, milliseconds(4000), ReportStillBeingRemoved},
+        {"on its way out again after opening again", pending, true, milliseconds(100), WaitAndOpenAgain},
+        // The old output went between the failed open and the look-up.
+        {"gone meanwhile", goneMeanwhile, false, milliseconds(0), OpenAgainAtOnce},
+        {"gone meanwhile during the wait", goneMeanwhile, false, milliseconds(1500), OpenAgainAtOnce},
+        {"gone meanwhile, denied once more", goneMeanwhile, true, milliseconds(0), Report},
+        {"someone else's file", someoneElses, false, milliseconds(0), OpenAgainAtOnce},
+        {"someone else's file, denied once more", someoneElses, true, milliseconds(0), Report},
+        {"no such folder", noFolder, false, milliseconds(0), Report},
+        {"in use", inUse, false, milliseconds(0), Report},
+    };
+    for (const Case& c : cases) EXPECT_EQ(nextStepFor(c.facts, c.openedAgainAtOnce, c.waited), c.step) << c.what;
+}
+
 TEST(OldOutput, ARemovalCountsForThatOutputAndForAMinute) {
     using std::chrono::seconds;
     const auto then = std::chrono::steady_clock::now();

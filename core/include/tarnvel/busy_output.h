@@ -50,6 +50,25 @@ struct BlockedOutputFacts {
 // with access denied until that program lets go. Any other denial is rights.
 bool oldOutputBeingRemoved(const BlockedOutputFacts& facts);
 
+// How long a cut tries again to create an output whose old one is on its way
+// out, timed on the steady clock: a count of short sleeps would last twice as
+// long on Windows, whose Sleep rounds up to the clock's 15.6 ms tick.
+inline constexpr std::chrono::seconds kOldOutputWait{2};
+
+enum class BlockedOutputStep {
+    Report,                   // the creation's own failure: rights, no such folder, in use
+    OpenAgainAtOnce,          // a denial not yet tried again
+    WaitAndOpenAgain,         // an old output on its way out, within the wait
+    ReportStillBeingRemoved,  // it is still on its way out once the wait is over
+};
+
+// The old output can go between the failed open and the look-up, leaving a
+// denial that reads as missing rights; so one denial that is not an old
+// output's is tried again at once before it is reported. waited: since the
+// cut first tried to create the output.
+BlockedOutputStep nextStepFor(const BlockedOutputFacts& facts, bool openedAgainAtOnce,
+                              std::chrono::steady_clock::duration waited);
+
 // The in-process record behind removedHereLately: the last output this
 // process removed, and when.
 void noteOutputRemoved(std::u16string_view path, std::chrono::steady_clock::time_point when);

@@ -99,11 +99,14 @@ public:
     // removed, it is emptied at least, and the reason comes back.
     SystemError discard();
     // A file opened for writing goes when its handle closes, however the
-    // process ends: killed, crashed, or cut short by a shutdown. False where
-    // it cannot be so marked (it was opened without the right to delete it,
-    // and on POSIX, which has no such mark: there discard() alone removes it).
+    // process ends: killed, crashed, or cut short by a shutdown. Where the
+    // file system takes it, its name goes at that close even while another
+    // program still holds the file; elsewhere it stays until that program
+    // lets go. False where it cannot be so marked (it was opened without the
+    // right to delete it, and on POSIX, which has no such mark: there
+    // discard() alone removes it).
     bool removeWhenClosed();
-    // Undoes removeWhenClosed(): the file stays once closed.
+    // Undoes removeWhenClosed() the way it was marked: the file stays once closed.
     SystemError keepWhenClosed();
 
     bool isOpen() const;
@@ -114,6 +117,7 @@ private:
     // into it while the read is pending, however the File moves).
     struct WritingState;
     struct ReadingState;
+    friend struct FileLayerProbe;
 
     UniqueOwner<FileHandleTraits> handle_;
     std::unique_ptr<WritingState> writing_;
