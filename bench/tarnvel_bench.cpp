@@ -6,10 +6,6 @@
 #include <cstdlib>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include "tarnvel/cut_validation.h"
 #include "tarnvel/head_cut.h"
 #include "tarnvel/text.h"
@@ -21,16 +17,6 @@ public:
     void setUpperBound(std::int32_t) override { ++calls; }
     void setPosition(std::int32_t) override { ++calls; }
     void letPendingEventsRun() override { ++calls; }
-    // No window: a pending read is simply waited for.
-    bool letEventsRunUntil(tarnvel::NativeHandle readEnded, std::chrono::milliseconds most) override {
-#ifdef _WIN32
-        return WaitForSingleObject(readEnded, static_cast<DWORD>(most.count())) != WAIT_OBJECT_0;
-#else
-        static_cast<void>(readEnded);
-        static_cast<void>(most);
-        return false;  // reads end in their call here
-#endif
-    }
     std::uint64_t calls = 0;
 };
 

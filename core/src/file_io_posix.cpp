@@ -93,6 +93,8 @@ NativeHandle File::readSignal() const { return -1; }
 bool File::readEnded() const { return true; }
 Transfer File::finishRead() { return {}; }
 void File::cancelRead() {}
+// Nothing here ever pends.
+bool waitForSignal(NativeHandle, std::chrono::milliseconds) { return true; }
 
 SystemError File::writeAll(std::span<const char> bytes) {
     std::size_t written = 0;

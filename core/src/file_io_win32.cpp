@@ -155,6 +155,10 @@ Transfer File::finishRead() {
     return got;
 }
 
+bool waitForSignal(NativeHandle signal, std::chrono::milliseconds most) {
+    return WaitForSingleObject(signal, static_cast<DWORD>(most.count())) == WAIT_OBJECT_0;
+}
+
 void File::cancelRead() {
     if (reading_ && reading_->pending) CancelIoEx(handle_.get(), &reading_->overlapped);
 }

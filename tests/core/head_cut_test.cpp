@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #endif
@@ -49,18 +47,6 @@ public:
     void letPendingEventsRun() override {
         calls.push_back({'E', 0});
         if (duringEvents) duringEvents();
-    }
-    // A pending read's wait, as a window with nothing queued waits: on the read alone.
-    bool letEventsRunUntil(NativeHandle readEnded, std::chrono::milliseconds most) override {
-        calls.push_back({'W', 0});
-#ifdef _WIN32
-        if (WaitForSingleObject(readEnded, static_cast<DWORD>(most.count())) == WAIT_OBJECT_0) return false;
-#else
-        static_cast<void>(readEnded);
-        static_cast<void>(most);
-#endif
-        if (duringEvents) duringEvents();
-        return true;
     }
 
     std::vector<std::int32_t> positionsDuringCopy() const {

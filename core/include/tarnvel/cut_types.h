@@ -65,8 +65,13 @@ public:
     // While a read is pending: returns once `readEnded` is set (false), or
     // once the events that arrived meanwhile have run (true), or after `most`
     // (true: the queue was looked at then). The window answers throughout,
-    // and a read on a drive that has stalled holds nothing but the cut.
-    virtual bool letEventsRunUntil(NativeHandle readEnded, std::chrono::milliseconds most) = 0;
+    // and a read on a drive that has stalled holds nothing but the cut. A
+    // sink with no window to wake for waits on the read alone.
+    virtual bool letEventsRunUntil(NativeHandle readEnded, std::chrono::milliseconds most) {
+        if (waitForSignal(readEnded, most)) return false;
+        letPendingEventsRun();
+        return true;
+    }
 
 protected:
     ~ProgressSink() = default;

@@ -3,6 +3,7 @@
 // each failure comes back with the code the system set at that very call,
 // before any other library call can overwrite it.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -123,6 +124,9 @@ private:
     std::unique_ptr<WritingState> writing_;
     std::unique_ptr<ReadingState> reading_;
 };
+
+// Waits up to `most` for a pending read's signal (File::readSignal()); true once it is set.
+bool waitForSignal(NativeHandle signal, std::chrono::milliseconds most);
 
 // The failures a user can do something about, whatever the platform's code.
 enum class ErrorKind { Other, AccessDenied, DiskFull, InUse, DeviceGone };
