@@ -206,38 +206,33 @@ TEST(ChunkSizing, KeepsThePaceOf4MBReadsAndTheWindowsWaitOnDrivesThatMisleadTheT
 
     struct Row {
         const char* drive;
-        std::vector<ModelDrive> drives;  // a 30 MB cut from each
-        double leastShare = 0;           // of the pace of 4 MB reads, in every cut
-        double leastShareOf95 = 0;       // ...in 95 cuts of 100
-        milliseconds longest{};          // 0: four round trips, a frame at least and 250 ms at most
-        milliseconds settled{};          // 0: not asked
+        std::vector<ModelDrive> drives;                   // a 30 MB cut from each
+        double leastShare = 0;                            // of the pace of 4 MB reads, in every cut
+        double leastShareOf95 = 0;                        // ...in 95 cuts of 100
+        milliseconds longest = ChunkSizer::kLongestRead;  // 0: four round trips, a frame at least
+        milliseconds settled{};                           // 0: not asked
         double mostBeyondAFrame = 1;
     };
     const Row rows[] = {
-        {.drive = "a far share", .drives = drivesAt({8, 20, 50}, alone), .leastShare = 0.75},
+        {.drive = "a far share", .drives = drivesAt({8, 20, 50}, alone), .leastShare = 0.75, .longest = {}},
         // Four round trips would be 400 ms; 250 ms holds 1.5 MB after one.
-        {.drive = "a share 100 ms away", .drives = drivesAt({100}, alone), .leastShare = 0.67},
+        {.drive = "a share 100 ms away", .drives = drivesAt({100}, alone), .leastShare = 0.67, .longest = {}},
         {.drive = "a far share behind its first 0 to 200 KB cached",
          .drives = drivesAt({8, 20, 50}, cached),
-         .leastShare = 0.70,
-         .longest = ChunkSizer::kLongestRead},
+         .leastShare = 0.70},
         // At most a round trip's reads more than with nothing cached.
         {.drive = "a share 100 ms away behind its first 0 to 200 KB cached",
          .drives = drivesAt({100}, cached),
-         .leastShare = 0.65,
-         .longest = ChunkSizer::kLongestRead},
+         .leastShare = 0.65},
         {.drive = "a share 20 ms away, each round trip 5 to 35 ms",
          .drives = drivesAt({20}, jittered),
-         .leastShareOf95 = 0.60,
-         .longest = ChunkSizer::kLongestRead},
+         .leastShareOf95 = 0.60},
         {.drive = "a share 30 ms away whose read-ahead spares every other round trip",
          .drives = drivesAt({30}, readAhead),
-         .leastShare = 0.60,
-         .longest = ChunkSizer::kLongestRead},
+         .leastShare = 0.60},
         {.drive = "the first 20 MB cached, then a USB 2.0 disk",
          .drives = {{2, 3e6, 20'000'000}},
          .leastShare = 0.85,
-         .longest = ChunkSizer::kLongestRead,
          .settled = milliseconds(17)},
         {.drive = "a USB 2.0 disk behind a 2 ms round trip",
          .drives = {{2, 3e6}},
@@ -246,7 +241,6 @@ TEST(ChunkSizing, KeepsThePaceOf4MBReadsAndTheWindowsWaitOnDrivesThatMisleadTheT
         // Two or three held up in a row look like a far drive for a few reads.
         {.drive = "a USB 2.0 disk or a 40 MB/s one on a machine that holds up one read in twenty",
          .drives = busy,
-         .longest = ChunkSizer::kLongestRead,
          .mostBeyondAFrame = 0.002},
     };
     for (const Row& row : rows) {
