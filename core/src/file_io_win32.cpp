@@ -27,9 +27,11 @@ struct File::WritingState {
 };
 
 // The source is opened overlapped, so Windows keeps no file pointer for it:
-// each read carries its offset, and waits on an event of its own.
+// each read carries its offset. It carries no event: with one read at a time
+// on the handle, the handle itself is set when the read ends (and cleared as
+// the next starts), which Microsoft allows where no two operations could be
+// confused. (An event of its own cost Wine 60 us a read, a fifth of a 1 GB cut's.)
 struct File::ReadingState {
-    UniqueOwner<ClosedBy<HANDLE, CloseHandle>> ended;
     OVERLAPPED overlapped{};
     std::uint64_t offset = 0;
     bool pending = false;
@@ -78,9 +80,6 @@ bool File::isOpen() const { return static_cast<bool>(handle_); }
 SystemError File::openForReading(std::u16string_view path) {
     close();
     auto reading = std::make_unique<ReadingState>();
-    // Manual reset: it stays set once the read has ended, however often the window looks.
-    reading->ended.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!reading->ended) return lastError();
     HANDLE handle = CreateFileW(widePath(path).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED, nullptr);
@@ -131,7 +130,6 @@ ReadStart File::startRead(std::span<char> buffer) {
     reading.overlapped = {};
     reading.overlapped.Offset = static_cast<DWORD>(reading.offset);
     reading.overlapped.OffsetHigh = static_cast<DWORD>(reading.offset >> 32);
-    reading.overlapped.hEvent = reading.ended.get();
     // Done at once (a cache hit, usually), pending (a drive to wait for), or
     // failed at once, the end of the file among the failures.
     if (ReadFile(handle_.get(), buffer.data(), static_cast<DWORD>(want), nullptr, &reading.overlapped))
@@ -141,7 +139,7 @@ ReadStart File::startRead(std::span<char> buffer) {
     return {true, {}};
 }
 
-NativeHandle File::readSignal() const { return reading_ ? reading_->ended.get() : nullptr; }
+NativeHandle File::readSignal() const { return handle_.get(); }
 
 bool File::readEnded() const { return !reading_ || HasOverlappedIoCompleted(&reading_->overlapped); }
 

@@ -76,7 +76,7 @@ public:
     // One read of up to buffer.size() bytes from where the last one ended.
     // While it is pending, the buffer must stay as it is until finishRead().
     ReadStart startRead(std::span<char> buffer);
-    // What the system sets once a pending read has ended: a Windows event.
+    // What the system sets once a pending read has ended: on Windows, the file's own handle.
     NativeHandle readSignal() const;
     bool readEnded() const;
     // The pending read's result, once readEnded(): a read stopped by
