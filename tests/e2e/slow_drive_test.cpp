@@ -180,7 +180,8 @@ TEST_F(CachedFarShare, TheCutKeepsMostOfTheRateOfLargeReadsPastTheCache) {
 }
 
 // A second cut of a file on a 3 MB/s drive: its first 20 MiB come at once
-// from the cache, where reads grow to 4 MB, 1.37 s each at the drive's rate.
+// from the cache, and the first read past it is sized by reads from memory:
+// at 4 MB, as they once grew, it would hold the window for 1.37 s.
 class CachedSlowDrive : public PacedSource {
 protected:
     static constexpr size_t kBlocks = 30000;
