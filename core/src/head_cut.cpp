@@ -339,12 +339,13 @@ void CutStop::requestAndRemoveOutputNow() {
     output_ = nullptr;
 }
 
-CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output, CutControls controls) {
+CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output,
+                      const CutControls& controls) {
     return runHeadCut(request, File{}, sink, output, controls);
 }
 
 CutOutcome runHeadCut(const CutRequest& request, File source, ProgressSink& sink, std::u16string_view output,
-                      CutControls controls) {
+                      const CutControls& controls) {
     CutStop noStop{};
     NoIndicator noIndicator;
     SteadyClock steadyClock;

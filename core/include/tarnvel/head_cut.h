@@ -113,10 +113,10 @@ struct CutControls {
 // second cut cannot start, a close asks whether to stop and is carried out
 // only once the cut has returned, drops are ignored.
 CutOutcome runHeadCut(const CutRequest& request, ProgressSink& sink, std::u16string_view output,
-                      CutControls controls = {});
+                      const CutControls& controls = {});
 // The same from a source already open (a pipe, in the tests whose reads must
 // wait); one that is not open is opened from the request's path.
 CutOutcome runHeadCut(const CutRequest& request, File source, ProgressSink& sink, std::u16string_view output,
-                      CutControls controls = {});
+                      const CutControls& controls = {});
 
 }  // namespace tarnvel
