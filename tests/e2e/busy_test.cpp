@@ -140,6 +140,19 @@ TEST_F(Busy, ClosingWithYesStopsTheCutAndEndsTheProgram) {
     EXPECT_TRUE(holds(source, bytes));
 }
 
+// A stop can take as long as a share's time-out to give its read back; a
+// close meanwhile must not be lost. Posted behind はい, it comes as the cut stops.
+TEST_F(Busy, AClosingWhileTheCutStopsEndsTheProgramOnceItHas) {
+    app.clickCut();
+    PostMessageW(app.main(), WM_KEYDOWN, VK_ESCAPE, 1);
+    const HWND question = app.waitBox();
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    PostMessageW(app.main(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(app.waitExit(10000)) << "the close that came while the cut stopped was lost";
+    EXPECT_EQ(app.exitCode(), 0u);
+    EXPECT_FALSE(exists(kOutputMpg)) << "the stopped cut left its output";
+}
+
 // The question holds the copy still, so the session's messages surely come
 // while it runs; they arrive as Windows sends them, from another process.
 TEST_F(Busy, TheSessionWaitsForTheCutAndItsEndRemovesTheOutput) {
