@@ -12,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -57,21 +58,24 @@ private:
     HWND window_ = nullptr;
 };
 
-// The window's own pass, counted.
+// The window's own pass, counted; one whose handler failed throws as it returns.
 class CountedPass final : public ProgressSink {
 public:
-    explicit CountedPass(ui::ProgressBar& bar) : pass_(bar) {}
+    CountedPass(ui::ProgressBar& bar, const bool& handlerFailed) : pass_(bar), handlerFailed_(handlerFailed) {}
     void setUpperBound(std::int32_t upper) override { pass_.setUpperBound(upper); }
     void setPosition(std::int32_t position) override { pass_.setPosition(position); }
     void letPendingEventsRun() override { pass_.letPendingEventsRun(); }
     bool letEventsRunUntil(NativeHandle readEnded, milliseconds most) override {
         ++waits;
-        return pass_.letEventsRunUntil(readEnded, most);
+        const bool ended = pass_.letEventsRunUntil(readEnded, most);
+        if (handlerFailed_) throw std::runtime_error("a handler failed");
+        return ended;
     }
     int waits = 0;
 
 private:
     ui::EventPass pass_;
+    const bool& handlerFailed_;
 };
 
 struct Pipe {
@@ -100,6 +104,7 @@ TEST(PendingRead, TheWindowRunsWhileAPipeKeepsTheCutWaitingAndEachEndIsTheEngine
     const std::vector<char> bytes = testing::patternBytes(5000);
     CutStop stop;
     std::atomic<bool> ranDuringRead = false;
+    bool handlerFailed = false;
     struct Case {
         const char* name;
         std::int32_t blocks;
@@ -120,6 +125,16 @@ TEST(PendingRead, TheWindowRunsWhileAPipeKeepsTheCutWaitingAndEachEndIsTheEngine
          3,
          {{Step::Write, 1000}, {Step::Sleep, 100}, {Step::RunInPass, 0, [&] { stop.request(); }}, {Step::Sleep, 500}},
          CutEnd::Stopped,
+         std::nullopt,
+         100},
+        // The read is cancelled and waited for before its buffer goes.
+        {"a handler that fails while the read pends leaves nothing",
+         3,
+         {{Step::Write, 1000},
+          {Step::Sleep, 100},
+          {Step::RunInPass, 0, [&] { handlerFailed = true; }},
+          {Step::Sleep, 300}},
+         CutEnd::Unexpected,
          std::nullopt,
          100},
         {"short reads, then a writer that closes: the source ended",
@@ -149,6 +164,7 @@ TEST(PendingRead, TheWindowRunsWhileAPipeKeepsTheCutWaitingAndEachEndIsTheEngine
         SCOPED_TRACE(c.name);
         stop = {};
         ranDuringRead = false;
+        handlerFailed = false;
         const auto output = folder / u"out.bin";
         std::filesystem::remove(output);
         Pipe pipe = makePipe();
@@ -181,7 +197,7 @@ TEST(PendingRead, TheWindowRunsWhileAPipeKeepsTheCutWaitingAndEachEndIsTheEngine
             }
         });
         ui::ProgressBar bar;
-        CountedPass pass(bar);
+        CountedPass pass(bar, handlerFailed);
         const CutRequest request{pathText(pipe.name), static_cast<double>(c.blocks), c.blocks, u"bin"};
         const auto started = Clock::now();
         const CutOutcome outcome = runHeadCut(request, std::move(source), pass, pathText(output), {&stop});
