@@ -21,6 +21,7 @@
 #include "event_pass.h"
 #include "progress_bar.h"
 #include "tarnvel/head_cut.h"
+#include "tarnvel/unique_owner.h"
 #include "test_files.h"
 
 namespace tarnvel {
@@ -38,25 +39,16 @@ LRESULT CALLBACK runningWindow(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // The window the writer posts to: what it runs, runs only in an event pass of the cut.
-class MessageWindow {
-public:
-    MessageWindow() {
-        WNDCLASSW type{};
-        type.lpfnWndProc = runningWindow;
-        type.hInstance = GetModuleHandleW(nullptr);
-        type.lpszClassName = L"TarnvelPendingReadTest";
-        RegisterClassW(&type);
-        window_ =
-            CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr);
-    }
-    ~MessageWindow() { DestroyWindow(window_); }
-    MessageWindow(const MessageWindow&) = delete;
-    MessageWindow& operator=(const MessageWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
-};
+using Window = UniqueOwner<ClosedBy<HWND, DestroyWindow>>;
+Window makeMessageWindow() {
+    WNDCLASSW type{};
+    type.lpfnWndProc = runningWindow;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"TarnvelPendingReadTest";
+    RegisterClassW(&type);
+    return Window(
+        CreateWindowExW(0, type.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, type.hInstance, nullptr));
+}
 
 // The window's own pass, counted; one whose handler failed throws as it returns.
 class CountedPass final : public ProgressSink {
@@ -158,8 +150,8 @@ TEST(PendingRead, TheWindowRunsWhileAPipeKeepsTheCutWaitingAndEachEndIsTheEngine
          60,
          true},
     };
-    MessageWindow window;
-    ASSERT_TRUE(window.get());
+    const Window window = makeMessageWindow();
+    ASSERT_TRUE(window);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         stop = {};

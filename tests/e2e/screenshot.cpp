@@ -6,30 +6,16 @@
 #include <cstdio>
 #include <cwchar>
 #include <exception>
-#include <memory>
-#include <type_traits>
 #include <utility>
 
 #include "driver.h"
+#include "win32_owners.h"
 
 namespace e2e {
 namespace {
 
-struct ScreenDc {
-    HDC dc = GetDC(nullptr);
-    ScreenDc() = default;
-    ~ScreenDc() {
-        if (dc) ReleaseDC(nullptr, dc);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-};
-struct DeleteDc {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct DeleteGdiObject {
-    void operator()(HBITMAP object) const { DeleteObject(object); }
-};
+using MemoryDc = tarnvel::UniqueOwner<tarnvel::ClosedBy<HDC, DeleteDC>>;
+using Bitmap = tarnvel::UniqueOwner<tarnvel::ClosedBy<HBITMAP, DeleteObject>>;
 
 bool writeAll(HANDLE file, const void* data, size_t size) {
     const auto* at = static_cast<const char*>(data);
@@ -113,9 +99,9 @@ bool writeScreenshot(const std::wstring& path) {
     const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     if (width <= 0 || height <= 0) return false;
 
-    const ScreenDc screen;
-    if (!screen.dc) return false;
-    const std::unique_ptr<std::remove_pointer_t<HDC>, DeleteDc> memory(CreateCompatibleDC(screen.dc));
+    const tarnvel::ui::WindowDc screen = tarnvel::ui::dcOf(nullptr);
+    if (!screen) return false;
+    const MemoryDc memory(CreateCompatibleDC(screen.get().dc));
     if (!memory) return false;
     // Bottom-up rows of 24 bits, each padded to 4 bytes: the layout every
     // reader of BMP files takes.
@@ -129,12 +115,13 @@ bool writeScreenshot(const std::wstring& path) {
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     const size_t imageSize = stride * static_cast<size_t>(height);
     void* bits = nullptr;
-    const std::unique_ptr<std::remove_pointer_t<HBITMAP>, DeleteGdiObject> dib(
-        CreateDIBSection(screen.dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
+    const Bitmap dib(
+        CreateDIBSection(screen.get().dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return false;
     const HGDIOBJ previous = SelectObject(memory.get(), dib.get());
     // CAPTUREBLT takes layered windows too, which a plain copy leaves out.
-    const bool copied = BitBlt(memory.get(), 0, 0, width, height, screen.dc, left, top, SRCCOPY | CAPTUREBLT) != FALSE;
+    const bool copied =
+        BitBlt(memory.get(), 0, 0, width, height, screen.get().dc, left, top, SRCCOPY | CAPTUREBLT) != FALSE;
     GdiFlush();
     SelectObject(memory.get(), previous);
     if (!copied) return false;

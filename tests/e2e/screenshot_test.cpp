@@ -9,6 +9,7 @@
 
 #include "driver.h"
 #include "files.h"
+#include "tarnvel/unique_owner.h"
 
 namespace e2e {
 namespace {
@@ -31,29 +32,19 @@ LRESULT CALLBACK paintQuadrants(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
 }
 
-class QuadrantWindow {
-public:
-    QuadrantWindow(int x, int y) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = paintQuadrants;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TarnvelE2eQuadrants";
-        RegisterClassW(&windowClass);
-        window_ =
-            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"", WS_POPUP | WS_VISIBLE, x,
-                            y, kSide, kSide, nullptr, nullptr, windowClass.hInstance, nullptr);
-        if (window_) UpdateWindow(window_);
-    }
-    ~QuadrantWindow() {
-        if (window_) DestroyWindow(window_);
-    }
-    QuadrantWindow(const QuadrantWindow&) = delete;
-    QuadrantWindow& operator=(const QuadrantWindow&) = delete;
-    HWND get() const { return window_; }
-
-private:
-    HWND window_ = nullptr;
-};
+using Window = tarnvel::UniqueOwner<tarnvel::ClosedBy<HWND, DestroyWindow>>;
+Window showQuadrants(int x, int y) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = paintQuadrants;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"TarnvelE2eQuadrants";
+    RegisterClassW(&windowClass);
+    Window window(CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, windowClass.lpszClassName, L"",
+                                  WS_POPUP | WS_VISIBLE, x, y, kSide, kSide, nullptr, nullptr, windowClass.hInstance,
+                                  nullptr));
+    if (window) UpdateWindow(window.get());
+    return window;
+}
 
 template <typename T>
 T readAt(const Bytes& bytes, size_t offset) {
@@ -66,8 +57,8 @@ TEST(Screenshot, IsTheWholeScreenAsItWasInABmpFile) {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     const int x = left + 40, y = top + 40;
-    const QuadrantWindow window(x, y);
-    ASSERT_TRUE(window.get()) << "error " << GetLastError();
+    const Window window = showQuadrants(x, y);
+    ASSERT_TRUE(window) << "error " << GetLastError();
     // The screen shows the window once its painting has reached the display.
     HDC screen = GetDC(nullptr);
     const auto shown = [&] {
